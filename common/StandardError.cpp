@@ -1,0 +1,24 @@
+#include "StandardError.h"
+
+#include <QCoreApplication>
+
+#include "Dialogs.h"
+#include "Exception.h"
+
+QString ApplicationTitle() {
+    const QString name = QCoreApplication::applicationName();
+    return name.isEmpty() ? QStringLiteral("Network-Tool") : name;
+}
+
+QString WithFullStop(const QString& message) {
+    if (!message.isEmpty() && message.back().unicode() <= u'.') return message;
+    return message + u'.';
+}
+
+void ShowStandardError(const QString& message) {
+    dialogs().error(nullptr, ApplicationTitle(), WithFullStop(message));
+}
+
+void ShowStandardError(const std::exception& e) {
+    ShowStandardError(MessageOf(e));
+}

@@ -1,0 +1,3 @@
+#include "uSyslog.h"
+
+TfSyslog::TfSyslog(QWidget* parent) : QMainWindow(parent) {}
