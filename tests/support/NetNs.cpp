@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <cstdio>
+#include <fstream>
 #include <stdexcept>
 
 int Sh(const std::string& cmd, bool check) {
@@ -39,6 +40,7 @@ NetNs::~NetNs() {
     // Kill whatever still runs inside, then remove the namespace.
     Sh("ip netns pids " + m_name + " 2>/dev/null | xargs -r kill -9 2>/dev/null", false);
     Sh("ip netns del " + m_name + " 2>/dev/null", false);
+    Sh("rm -rf /etc/netns/" + m_name, false);
 }
 
 int NetNs::exec(const std::string& cmd, bool check) const {
@@ -51,6 +53,11 @@ std::string NetNs::out(const std::string& cmd) const {
 
 void NetNs::spawn(const std::string& cmd) const {
     Sh("ip netns exec " + m_name + " sh -c '" + cmd + "' >/dev/null 2>&1 &");
+}
+
+void NetNs::setResolvConf(const std::string& contents) const {
+    Sh("mkdir -p /etc/netns/" + m_name);
+    std::ofstream("/etc/netns/" + m_name + "/resolv.conf") << contents;
 }
 
 NsEnter::NsEnter(const NetNs& ns) {

@@ -26,6 +26,9 @@ class NetNs {
     std::string out(const std::string& cmd) const;
     // Starts cmd inside the namespace in the background; it is killed with the namespace.
     void spawn(const std::string& cmd) const;
+    // The namespace's own resolver configuration (/etc/netns/<name>/resolv.conf, what
+    // `ip netns exec` shows as /etc/resolv.conf); removed with the namespace.
+    void setResolvConf(const std::string& contents) const;
 
   private:
     std::string m_name;
