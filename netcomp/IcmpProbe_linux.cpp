@@ -1,0 +1,370 @@
+// Linux ICMP echo prober: an ICMP datagram socket ("ping socket") where the process's group is
+// inside net.ipv4.ping_group_range, a raw socket (CAP_NET_RAW) otherwise. Round trips use the
+// kernel's receive time stamp against the clock read right before sending.
+#include <arpa/inet.h>
+#include <errno.h>
+#include <linux/errqueue.h>
+#include <linux/icmp.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <deque>
+#include <random>
+#include <utility>
+
+#include "IcmpPacket.h"
+#include "IcmpProbe.h"
+
+namespace icmp {
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+std::int64_t RealtimeNs() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_REALTIME, &ts);
+    return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+std::string ErrorText(int err) {
+    return std::strerror(err);
+}
+
+const char* const kHowToAllow =
+    "Allow unprivileged echo with \"sysctl -w net.ipv4.ping_group_range='0 2147483647'\", "
+    "or give the program raw-socket rights with \"setcap cap_net_raw+ep <program>\".";
+
+class Fd {
+  public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+
+  private:
+    int m_fd;
+};
+
+// Identifiers of this process's raw probers: distinct from each other, random against others.
+std::uint16_t NextRawIdent() {
+    static std::atomic<std::uint16_t> next{static_cast<std::uint16_t>(std::random_device{}())};
+    return next++;
+}
+
+class LinuxProbe final : public IcmpProbe {
+  public:
+    LinuxProbe(int fd, bool raw) : m_fd(fd), m_raw(raw), m_ident(raw ? NextRawIdent() : 0) {}
+    ~LinuxProbe() override { ::close(m_fd); }
+
+    std::uint64_t send(const EchoRequest& request) override;
+    std::vector<EchoResult> wait(int maxWaitMs) override;
+    std::size_t inFlight() const override { return m_pending.size() + m_ended.size(); }
+    void cancelAll() override {
+        m_pending.clear();
+        m_ended.clear();
+    }
+
+  private:
+    struct Pending {
+        std::uint64_t id;
+        std::uint16_t sequence;
+        std::uint32_t destination;
+        std::int64_t sentNs;
+        Steady::time_point deadline;
+    };
+
+    void receiveAll();
+    void receiveErrorQueue();
+    void match(const EchoMessage& m, std::int64_t receivedNs);
+    void expire();
+    void end(std::vector<Pending>::iterator it, EchoResult result);
+    std::uint16_t freeSequence();
+
+    int m_fd;
+    bool m_raw;
+    std::uint16_t m_ident;  // raw sockets only; the kernel picks it for datagram sockets
+    std::uint16_t m_nextSequence = 1;
+    std::uint64_t m_nextId = 1;
+    std::vector<Pending> m_pending;
+    std::deque<EchoResult> m_ended;
+    std::array<std::uint8_t, 70000> m_buffer{};
+};
+
+std::uint16_t LinuxProbe::freeSequence() {
+    for (;;) {
+        const std::uint16_t s = m_nextSequence++;
+        const bool used = std::any_of(m_pending.begin(), m_pending.end(),
+                                      [s](const Pending& p) { return p.sequence == s; });
+        if (!used) return s;
+    }
+}
+
+std::uint64_t LinuxProbe::send(const EchoRequest& request) {
+    if (request.dataSize < 0 || request.dataSize > 65500)
+        throw ProbeError(
+            EINVAL, "Echo data size " + std::to_string(request.dataSize) + " is outside 0..65500.");
+    if (request.ttl < 0 || request.ttl > 255)
+        throw ProbeError(EINVAL, "TTL " + std::to_string(request.ttl) + " is outside 1..255.");
+    const int ttl = request.ttl > 0 ? request.ttl : 64;
+    if (::setsockopt(m_fd, IPPROTO_IP, IP_TTL, &ttl, sizeof ttl) != 0)
+        throw ProbeError(errno, "Cannot set the TTL: " + ErrorText(errno));
+
+    const std::uint16_t sequence = freeSequence();
+    const std::vector<std::uint8_t> packet = BuildEchoRequest(m_ident, sequence, request.dataSize);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(request.destination);
+
+    // An ICMP error for an earlier request leaves a pending socket error that the next send
+    // would report as its own; collect those first, and retry once if one slipped in between.
+    std::int64_t sentNs = 0;
+    for (int attempt = 0;; ++attempt) {
+        receiveAll();
+        sentNs = RealtimeNs();
+        if (::sendto(m_fd, packet.data(), packet.size(), 0, reinterpret_cast<sockaddr*>(&to),
+                     sizeof to) >= 0)
+            break;
+        const int err = errno;
+        if (attempt == 0 &&
+            (err == EHOSTUNREACH || err == ENETUNREACH || err == ECONNREFUSED || err == EPROTO))
+            continue;
+        throw ProbeError(err, "Cannot send the echo request to " + FormatIPv4(request.destination) +
+                                  ": " + ErrorText(err));
+    }
+    const std::uint64_t id = m_nextId++;
+    m_pending.push_back(
+        {id, sequence, request.destination, sentNs,
+         Steady::now() + std::chrono::milliseconds(std::max(0, request.timeoutMs))});
+    return id;
+}
+
+std::vector<EchoResult> LinuxProbe::wait(int maxWaitMs) {
+    const Steady::time_point until =
+        Steady::now() + std::chrono::milliseconds(std::max(0, maxWaitMs));
+    for (;;) {
+        receiveAll();
+        expire();
+        if (!m_ended.empty() || m_pending.empty()) break;
+        Steady::time_point next = until;
+        for (const Pending& p : m_pending) next = std::min(next, p.deadline);
+        const auto now = Steady::now();
+        if (now >= until) break;
+        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(next - now).count();
+        pollfd pfd{m_fd, POLLIN, 0};
+        ::poll(&pfd, 1, int(std::clamp<long long>(ms, 0, 1000000)));
+    }
+    std::vector<EchoResult> out(m_ended.begin(), m_ended.end());
+    m_ended.clear();
+    return out;
+}
+
+void LinuxProbe::expire() {
+    const auto now = Steady::now();
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+        if (it->deadline <= now) {
+            EchoResult r;
+            r.id = it->id;
+            r.outcome = Outcome::TimedOut;
+            m_ended.push_back(r);
+            it = m_pending.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void LinuxProbe::end(std::vector<Pending>::iterator it, EchoResult result) {
+    result.id = it->id;
+    m_ended.push_back(std::move(result));
+    m_pending.erase(it);
+}
+
+std::int64_t StampOf(msghdr& msg) {
+    for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec ts;
+            std::memcpy(&ts, CMSG_DATA(c), sizeof ts);
+            return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+        }
+    }
+    return RealtimeNs();
+}
+
+void LinuxProbe::receiveAll() {
+    if (!m_raw) receiveErrorQueue();
+    for (int socketErrors = 0;;) {
+        sockaddr_in from{};
+        iovec iov{m_buffer.data(), m_buffer.size()};
+        alignas(cmsghdr) std::array<char, 256> control{};
+        msghdr msg{};
+        msg.msg_name = &from;
+        msg.msg_namelen = sizeof from;
+        msg.msg_iov = &iov;
+        msg.msg_iovlen = 1;
+        msg.msg_control = control.data();
+        msg.msg_controllen = control.size();
+        const ssize_t n = ::recvmsg(m_fd, &msg, MSG_DONTWAIT);
+        if (n < 0) {
+            // A datagram socket reports a queued ICMP error here: take it from the error queue.
+            if (!m_raw && errno != EAGAIN && errno != EINTR && ++socketErrors < 8) {
+                receiveErrorQueue();
+                continue;
+            }
+            if (errno == EINTR) continue;
+            return;
+        }
+        const std::int64_t stamp = StampOf(msg);
+        const auto m = m_raw ? ParseRawPacket(m_buffer.data(), std::size_t(n))
+                             : ParseDatagramReply(m_buffer.data(), std::size_t(n),
+                                                  ntohl(from.sin_addr.s_addr));
+        if (m) match(*m, stamp);
+    }
+}
+
+void LinuxProbe::receiveErrorQueue() {
+    for (;;) {
+        sockaddr_in target{};
+        iovec iov{m_buffer.data(), m_buffer.size()};
+        alignas(cmsghdr) std::array<char, 512> control{};
+        msghdr msg{};
+        msg.msg_name = &target;
+        msg.msg_namelen = sizeof target;
+        msg.msg_iov = &iov;
+        msg.msg_iovlen = 1;
+        msg.msg_control = control.data();
+        msg.msg_controllen = control.size();
+        const ssize_t n = ::recvmsg(m_fd, &msg, MSG_ERRQUEUE | MSG_DONTWAIT);
+        if (n < 0) return;
+        const sock_extended_err* ee = nullptr;
+        for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c))
+            if (c->cmsg_level == SOL_IP && c->cmsg_type == IP_RECVERR)
+                ee = reinterpret_cast<const sock_extended_err*>(CMSG_DATA(c));
+        // The payload is the header of our own request: its sequence says which one failed.
+        if (!ee || n < 8 || m_buffer[0] != kEcho) continue;
+        const std::uint16_t sequence = std::uint16_t((m_buffer[6] << 8) | m_buffer[7]);
+        const std::uint32_t destination = ntohl(target.sin_addr.s_addr);
+        auto it = std::find_if(m_pending.begin(), m_pending.end(), [&](const Pending& p) {
+            return p.sequence == sequence && p.destination == destination;
+        });
+        if (it == m_pending.end()) continue;
+        if (ee->ee_origin == SO_EE_ORIGIN_ICMP) {
+            sockaddr_in offender;
+            std::memcpy(&offender, SO_EE_OFFENDER(ee), sizeof offender);
+            EchoMessage m;
+            m.type = ee->ee_type;
+            m.code = ee->ee_code;
+            m.from = ntohl(offender.sin_addr.s_addr);
+            m.sequence = sequence;
+            m.echoDestination = destination;
+            match(m, StampOf(msg));
+        } else {
+            EchoResult r;
+            r.outcome = Outcome::Failed;
+            r.errorCode = int(ee->ee_errno);
+            r.detail = ErrorText(r.errorCode);
+            end(it, r);
+        }
+    }
+}
+
+void LinuxProbe::match(const EchoMessage& m, std::int64_t receivedNs) {
+    if (m_raw && m.ident != m_ident) return;  // another process's echo
+    auto it = std::find_if(m_pending.begin(), m_pending.end(), [&](const Pending& p) {
+        return p.sequence == m.sequence && p.destination == m.echoDestination;
+    });
+    if (it == m_pending.end()) return;
+    EchoResult r;
+    r.from = m.from;
+    r.rttMs = double(std::max<std::int64_t>(0, receivedNs - it->sentNs)) / 1e6;
+    switch (m.type) {
+        case kEchoReply:
+            r.outcome = Outcome::Reply;
+            break;
+        case kTimeExceeded:
+            r.outcome = Outcome::TimeExceeded;
+            break;
+        case kUnreachable:
+            r.outcome = Outcome::Unreachable;
+            r.icmpCode = m.code;
+            break;
+        default:
+            r.outcome = Outcome::Failed;
+            r.errorCode = EPROTO;
+            r.detail = "ICMP parameter problem reported by " + FormatIPv4(m.from);
+            break;
+    }
+    end(it, r);
+}
+
+void CommonOptions(int fd, bool raw) {
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
+    // Large echoes are fragmented like any ping's rather than refused for the path MTU.
+    const int pmtu = IP_PMTUDISC_DONT;
+    ::setsockopt(fd, IPPROTO_IP, IP_MTU_DISCOVER, &pmtu, sizeof pmtu);
+    if (raw) {
+        icmp_filter filter{};
+        filter.data = ~((1u << kEchoReply) | (1u << kUnreachable) | (1u << kTimeExceeded) |
+                        (1u << kParameterProblem));
+        ::setsockopt(fd, SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
+    } else {
+        ::setsockopt(fd, IPPROTO_IP, IP_RECVERR, &on, sizeof on);
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<IcmpProbe> OpenIcmpProbe(std::uint32_t source, SocketKind kind) {
+    int fd = -1;
+    bool raw = false;
+    int datagramError = 0;
+    if (kind != SocketKind::Raw) {
+        fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
+        if (fd < 0) datagramError = errno;
+    }
+    if (fd < 0 && kind != SocketKind::Datagram) {
+        fd = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+        raw = fd >= 0;
+        if (fd < 0) {
+            const int err = errno;
+            if (err == EPERM || err == EACCES)
+                throw ProbeError(err,
+                                 "This program may not send ICMP echo requests: neither an ICMP "
+                                 "datagram socket nor a raw socket is permitted. " +
+                                     std::string(kHowToAllow));
+            throw ProbeError(err, "Cannot open an ICMP socket: " + ErrorText(err));
+        }
+    }
+    if (fd < 0) {
+        std::string text = "Cannot open an ICMP datagram socket: " + ErrorText(datagramError);
+        if (datagramError == EACCES || datagramError == EPERM)
+            text += ". " + std::string(kHowToAllow);
+        throw ProbeError(datagramError, text);
+    }
+    Fd guard(fd);
+    CommonOptions(fd, raw);
+    if (source != 0) {
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        local.sin_addr.s_addr = htonl(source);
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+            const int err = errno;
+            throw ProbeError(err, "Cannot send from " + FormatIPv4(source) + ": " + ErrorText(err));
+        }
+    }
+    return std::make_unique<LinuxProbe>(guard.release(), raw);
+}
+
+}  // namespace icmp

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "IcmpPacket.h"
+#include "IcmpProbe.h"
+
+using namespace icmp;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A 20-byte IPv4 header (plus optional option bytes) carrying ICMP from src to dst.
+Bytes IpHeader(std::uint32_t src, std::uint32_t dst, int optionWords = 0) {
+    Bytes h(20 + 4 * optionWords, 0);
+    h[0] = std::uint8_t(0x40 | (5 + optionWords));
+    h[8] = 64;
+    h[9] = 1;
+    for (int i = 0; i < 4; ++i) {
+        h[12 + i] = std::uint8_t(src >> (24 - 8 * i));
+        h[16 + i] = std::uint8_t(dst >> (24 - 8 * i));
+    }
+    return h;
+}
+
+Bytes Cat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Bytes IcmpHeader(int type, int code, std::uint16_t ident, std::uint16_t seq) {
+    return {std::uint8_t(type),
+            std::uint8_t(code),
+            0,
+            0,
+            std::uint8_t(ident >> 8),
+            std::uint8_t(ident),
+            std::uint8_t(seq >> 8),
+            std::uint8_t(seq)};
+}
+
+constexpr std::uint32_t kUs = 0x0a000001, kRouter = 0x0a000101, kTarget = 0x0a000202;
+
+// An ICMP error from the router quoting our echo request to the target.
+Bytes ErrorQuoting(int type, int code, int quotedType, int outerOptions = 0) {
+    return Cat(Cat(Cat(IpHeader(kRouter, kUs, outerOptions), IcmpHeader(type, code, 0, 0)),
+                   IpHeader(kUs, kTarget)),
+               IcmpHeader(quotedType, 0, 0x1234, 7));
+}
+
+}  // namespace
+
+TEST(IcmpPacket, RawPacketsOfInterestAreRecognised) {
+    struct Case {
+        const char* what;
+        Bytes bytes;
+        int type;
+        std::uint32_t from, echoDestination;
+    } cases[] = {
+        {"echo reply", Cat(IpHeader(kTarget, kUs), IcmpHeader(0, 0, 0x1234, 7)), 0, kTarget,
+         kTarget},
+        {"time exceeded", ErrorQuoting(11, 0, 8), 11, kRouter, kTarget},
+        {"host unreachable", ErrorQuoting(3, 1, 8), 3, kRouter, kTarget},
+        {"outer header with options", ErrorQuoting(11, 0, 8, 2), 11, kRouter, kTarget},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto m = ParseRawPacket(c.bytes.data(), c.bytes.size());
+        ASSERT_TRUE(m.has_value());
+        EXPECT_EQ(m->type, c.type);
+        EXPECT_EQ(m->from, c.from);
+        EXPECT_EQ(m->echoDestination, c.echoDestination);
+        EXPECT_EQ(m->ident, 0x1234);
+        EXPECT_EQ(m->sequence, 7);
+    }
+}
+
+TEST(IcmpPacket, OtherOrBrokenPacketsAreIgnored) {
+    const Bytes reply = Cat(IpHeader(kTarget, kUs), IcmpHeader(0, 0, 1, 1));
+    Bytes notIcmp = reply;
+    notIcmp[9] = 17;
+    Bytes badIhl = reply;
+    badIhl[0] = 0x4f;  // header longer than the packet
+    Bytes ipv6 = reply;
+    ipv6[0] = 0x65;
+    struct Case {
+        const char* what;
+        Bytes bytes;
+    } cases[] = {
+        {"echo request (our own, looped back)", Cat(IpHeader(kUs, kUs), IcmpHeader(8, 0, 1, 1))},
+        {"timestamp reply", Cat(IpHeader(kTarget, kUs), IcmpHeader(14, 0, 1, 1))},
+        {"error quoting a UDP datagram", ErrorQuoting(3, 3, 99)},
+        {"error quoting an echo reply", ErrorQuoting(11, 0, 0)},
+        {"not ICMP", notIcmp},
+        {"bad header length", badIhl},
+        {"not IPv4", ipv6},
+        {"empty", {}},
+        {"truncated reply", Bytes(reply.begin(), reply.end() - 1)},
+        {"truncated quote",
+         [] {
+             Bytes b = ErrorQuoting(11, 0, 8);
+             b.resize(b.size() - 4);
+             return b;
+         }()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_FALSE(ParseRawPacket(c.bytes.data(), c.bytes.size()).has_value());
+    }
+}
+
+TEST(IcmpPacket, EchoRequestCarriesItsDataAndAValidChecksum) {
+    for (int size : {0, 1, 32, 5000}) {
+        SCOPED_TRACE(size);
+        const Bytes p = BuildEchoRequest(0xbeef, 0x0102, size);
+        ASSERT_EQ(p.size(), std::size_t(8 + size));
+        EXPECT_EQ(p[0], 8);
+        EXPECT_EQ(p[4], 0xbe);
+        EXPECT_EQ(p[7], 0x02);
+        EXPECT_EQ(InternetChecksum(p.data(), p.size()), 0);  // a correct sum checks to zero
+    }
+}
+
+TEST(IcmpAddress, DottedQuads) {
+    struct Case {
+        const char* text;
+        bool ok;
+        std::uint32_t value;
+    } cases[] = {
+        {"127.0.0.1", true, 0x7f000001},
+        {"0.0.0.0", true, 0},
+        {"255.255.255.255", true, ~0u},
+        {"010.001.0.9", true, 0x0a010009},
+        {"256.0.0.1", false, 0},
+        {"1.2.3", false, 0},
+        {"1.2.3.4.", false, 0},
+        {" 1.2.3.4", false, 0},
+        {"1.2.3.4 ", false, 0},
+        {"1..3.4", false, 0},
+        {"1.2.3.0004", false, 0},
+        {"+1.2.3.4", false, 0},
+        {"", false, 0},
+        {"host.example", false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::uint32_t v = 0xdeadbeef;
+        EXPECT_EQ(ParseIPv4(c.text, v), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(v, c.value);
+        } else {
+            EXPECT_EQ(v, 0xdeadbeef) << "a refused text leaves the result alone";
+        }
+    }
+    EXPECT_EQ(FormatIPv4(0xc0a80a01), "192.168.10.1");
+}
