@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# Runs the Windows backends (vt_wincheck.exe, a MinGW-w64 build of the *_win.cpp files) under
+# Wine, inside a chain of network namespaces made for this run:
+#     <tag>-h (Wine, 10.201.1.2) -- <tag>-r (router) -- <tag>-t (target, 10.201.2.2)
+# Wine does its network work in processes of its own wineserver, which lives in the namespace it
+# was started in; so the prefix is fresh, the server is started inside <tag>-h, its namespace is
+# checked, and the adapters Wine lists are checked to be that namespace's before anything is sent.
+# No route leads out of the chain. Exit 0 all passed, 1 a check failed, 77 skipped.
+set -uo pipefail
+
+exe=${1:-}
+skip() {
+    echo "SKIP: $*"
+    exit 77
+}
+[ "$(id -u)" -eq 0 ] || skip "needs root for network namespaces; run ./test.sh as root"
+wine=$(command -v wine64 || command -v /usr/lib/wine/wine64) ||
+    skip "Wine is not installed (Debian package wine64)"
+wineserver=$(command -v wineserver || command -v /usr/lib/wine/wineserver) ||
+    skip "wineserver not found"
+[ -n "$exe" ] && [ -f "$exe" ] ||
+    skip "no Windows check program at '$exe': ./test.sh builds it when g++-mingw-w64-x86-64 is installed"
+
+tag=vt-win-$$
+H=$tag-h R=$tag-r T=$tag-t
+work=$(mktemp -d /tmp/vt-win-XXXXXX)
+prefix=$work/prefix
+server_pid=
+
+cleanup() {
+    if [ -d "$prefix" ]; then
+        ip netns exec "$H" env WINEPREFIX="$prefix" "$wineserver" -k >/dev/null 2>&1
+    fi
+    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
+    for ns in "$H" "$R" "$T"; do
+        for p in $(ip netns pids "$ns" 2>/dev/null); do kill -9 "$p" 2>/dev/null; done
+        ip netns del "$ns" 2>/dev/null
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+passed=0 failed=0
+check() {  # check <label> <pattern (grep -E)> <text>
+    if grep -qE -- "$2" <<<"$3"; then
+        echo "ok    $1"
+        passed=$((passed + 1))
+    else
+        echo "FAIL  $1: no line matching /$2/"
+        failed=$((failed + 1))
+    fi
+}
+refute() {  # refute <label> <pattern (grep -E)> <text>
+    if grep -qE -- "$2" <<<"$3"; then
+        echo "FAIL  $1: $(grep -E -- "$2" <<<"$3" | head -1)"
+        failed=$((failed + 1))
+    else
+        echo "ok    $1"
+        passed=$((passed + 1))
+    fi
+}
+abort() {
+    echo "ABORT: $*"
+    exit 1
+}
+
+# --- the namespace chain -------------------------------------------------------------------
+for ns in "$H" "$R" "$T"; do
+    ip netns add "$ns" || abort "cannot create namespace $ns"
+    ip -n "$ns" link set lo up
+done
+ip link add vwh0 netns "$H" type veth peer name vwr0 netns "$R"
+ip link add vwr1 netns "$R" type veth peer name vwt0 netns "$T"
+ip -n "$H" addr add 10.201.1.2/24 dev vwh0 && ip -n "$H" link set vwh0 up
+ip -n "$R" addr add 10.201.1.1/24 dev vwr0 && ip -n "$R" link set vwr0 up
+ip -n "$R" addr add 10.201.2.1/24 dev vwr1 && ip -n "$R" link set vwr1 up
+ip -n "$T" addr add 10.201.2.2/24 dev vwt0 && ip -n "$T" link set vwt0 up
+ip -n "$H" route add 10.201.2.0/24 via 10.201.1.1
+ip -n "$T" route add 10.201.1.0/24 via 10.201.2.1
+ip netns exec "$R" sysctl -qw net.ipv4.ip_forward=1 net.ipv4.icmp_ratelimit=0
+
+# --- Wine, started inside the namespace ----------------------------------------------------
+mkdir -p "$prefix"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+ip netns exec "$H" env WINEPREFIX="$prefix" HOME="$work" "$wineserver" -f -p &
+server_pid=$!
+win() {  # win <command> [args]: one run of the check program in the namespace
+    ip netns exec "$H" env WINEPREFIX="$prefix" HOME="$work" LC_ALL=C "$wine" "$exe" "$@" 2>/dev/null |
+        tr -d '\r'
+}
+echo "--- creating the Wine prefix in $H"
+adapters=$(win adapters)
+echo "$adapters"
+
+ns_inode=$(stat -L -c %i "/run/netns/$H")
+for p in /proc/[0-9]*; do
+    { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" || continue
+    [ "$(stat -L -c %i "$p/ns/net" 2>/dev/null)" = "$ns_inode" ] ||
+        abort "Wine process ${p#/proc/} runs outside namespace $H"
+done
+[ "$(stat -L -c %i "/proc/$server_pid/ns/net")" = "$ns_inode" ] || abort "wineserver outside $H"
+echo "ok    every process of this Wine prefix runs in namespace $H"
+
+# Only this namespace's adapter (the loopback is not an adapter to the IP Helper API).
+mac=$(ip -n "$H" -o link show vwh0 | grep -oE 'link/ether [0-9a-f:]+' | cut -d' ' -f2 | tr 'a-f:' 'A-F-')
+own=$(ip -n "$H" -4 -o addr show | awk '{print $4}' | cut -d/ -f1)
+while IFS='|' read -r _ _ _ ip _; do
+    ip=${ip#ip=}
+    [ -z "$ip" ] || grep -qxF "$ip" <<<"$own" || abort "Wine lists $ip, not an address of $H"
+done < <(grep '^adapter|' <<<"$adapters")
+check "Wine lists exactly the namespace's one adapter" '^adapters: 1$' "$adapters"
+check "adapter vwh0 with its address, mask and hardware address" \
+    "^adapter\|index=[0-9]+\|desc=vwh0\|ip=10\.201\.1\.2\|mask=255\.255\.255\.0\|.*\|mac=$mac\|type=Ethernet\|" "$adapters"
+[ "$failed" -eq 0 ] || abort "adapter list is not the namespace's; nothing sent"
+
+# --- the ANSI code page ---------------------------------------------------------------------
+echo "--- code page conversion"
+out=$(win codepage)
+echo "$out"
+check "Thai under code page 874" '^ok +cp874 +Thai in the Thai code page +B7 B4 CA CD BA$' "$out"
+check "Thai under 1252: the default character" '^ok +cp1252 +Thai in a Western .* 3F 3F 3F 3F 3F$' "$out"
+check "an unknown code page is refused" '^ok +unknown code page refused' "$out"
+refute "no code page case failed" '^(FAIL|exception)' "$out"
+
+# --- the management interface (WMI) ---------------------------------------------------------
+echo "--- management interface"
+out=$(win wmi-list)
+echo "$out"
+check "the IP-enabled query answers with the namespace's adapter" '^ip-enabled\|vwh0$' "$out"
+out=$(win wmi-static vwh0 10.201.1.50 255.255.255.0 10.201.1.1 10.201.1.1 10.201.1.1)
+echo "$out"
+check "EnableStatic is missing in Wine: the call fails as an error, not a code" \
+    '^management error: EnableStatic: .+' "$out"
+out=$(win wmi-static "no such adapter" 10.201.1.50 255.255.255.0 10.201.1.1 10.201.1.1 10.201.1.1)
+echo "$out"
+check "a name that matches no description" '^no IP-enabled adapter matches "no such adapter"$' "$out"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
