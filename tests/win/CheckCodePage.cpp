@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "AnsiCodePage.h"
-#include "AnsiCodePage_win.h"
 #include "WinCheck.h"
 
 namespace {
@@ -23,7 +23,7 @@ std::string Hex(const std::string& bytes) {
 
 struct Case {
     const char* what;
-    unsigned codePage;
+    const char* charset;
     std::u16string text;
     std::string bytes;
 };
@@ -32,31 +32,36 @@ struct Case {
 
 int CheckCodePage(const Args&) {
     const Case cases[] = {
-        {"Thai in the Thai code page", 874, u"ทดสอบ", "\xB7\xB4\xCA\xCD\xBA"},
-        {"ASCII stays ASCII", 874, u"Ping 127.0.0.1  ", "Ping 127.0.0.1  "},
-        {"Thai in a Western code page: default char", 1252, u"ทดสอบ", "?????"},
-        {"Latin-1 letter held as is", 1252, u"caf\u00E9", "caf\xE9"},
-        {"a macron letter best-fits to its base", 1252, u"\u0101", "a"},
-        {"a lone surrogate: default char", 1252, std::u16string(1, u'\xD800'), "?"},
-        {"UTF-8 code page", 65001, u"\u0E17", "\xE0\xB8\x97"},
-        {"empty text", 1252, u"", ""},
+        {"Thai in the Thai code page", "874", u"ทดสอบ", "\xB7\xB4\xCA\xCD\xBA"},
+        {"ASCII stays ASCII", "874", u"Ping 127.0.0.1  ", "Ping 127.0.0.1  "},
+        {"Thai in a Western code page: default char", "1252", u"ทดสอบ", "?????"},
+        {"Latin-1 letter held as is", "1252", u"caf\u00E9", "caf\xE9"},
+        {"a macron letter best-fits to its base", "1252", u"\u0101", "a"},
+        {"a lone surrogate: default char", "1252", std::u16string(1, u'\xD800'), "?"},
+        {"UTF-8 code page", "65001", u"\u0E17", "\xE0\xB8\x97"},
+        {"empty text", "1252", u"", ""},
+        {"a code page not installed: ASCII and '?'", "12345", u"ok ท", "ok ?"},
+        {"not a code page at all: ASCII and '?'", "TIS-620", u"ok ท", "ok ?"},
     };
     int failures = 0;
     for (const auto& c : cases) {
-        const std::string got = ansi::EncodeInCodePage(c.text, c.codePage);
+        const std::string got = ansi::EncodeAs(c.text, c.charset);
         const bool ok = got == c.bytes;
         failures += !ok;
-        std::printf("%-4s cp%-5u %-48s %s%s\n", ok ? "ok" : "FAIL", c.codePage, c.what,
+        std::printf("%-4s cp%-5s %-48s %s%s\n", ok ? "ok" : "FAIL", c.charset, c.what,
                     Hex(got).c_str(), ok ? "" : ("  expected " + Hex(c.bytes)).c_str());
     }
-    try {
-        ansi::EncodeInCodePage(u"x", 12345);
-        std::printf("FAIL a code page that does not exist was accepted\n");
-        ++failures;
-    } catch (const std::runtime_error& e) {
-        std::printf("ok   unknown code page refused: %s\n", e.what());
+    const std::pair<const char*, bool> utf8Names[] = {
+        {"65001", true}, {"874", false}, {"1252", false}};
+    for (const auto& [name, want] : utf8Names) {
+        const bool ok = ansi::IsUtf8Charset(name) == want;
+        failures += !ok;
+        std::printf("%-4s cp%-5s %s\n", ok ? "ok" : "FAIL", name,
+                    want ? "is UTF-8: saved files start with EF BB BF"
+                         : "is not UTF-8: no byte-order mark");
     }
-    std::printf("active code page %u, UTF-8: %s, \"Thai\" encodes as %s\n", GetACP(),
-                ansi::IsUtf8() ? "yes" : "no", Hex(ansi::Encode(u"ทด")).c_str());
+    std::printf("active code page %s (GetACP %u), UTF-8: %s, \"ทด\" encodes as %s\n",
+                ansi::CharsetName().c_str(), GetACP(), ansi::IsUtf8() ? "yes" : "no",
+                Hex(ansi::Encode(u"ทด")).c_str());
     return failures ? 1 : 0;
 }

@@ -85,7 +85,7 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 ip netns exec "$H" env WINEPREFIX="$prefix" HOME="$work" "$wineserver" -f -p &
 server_pid=$!
 win() {  # win <command> [args]: one run of the check program in the namespace
-    ip netns exec "$H" env WINEPREFIX="$prefix" HOME="$work" LC_ALL=C "$wine" "$exe" "$@" 2>/dev/null |
+    ip netns exec "$H" env WINEPREFIX="$prefix" HOME="$work" LC_ALL="${lc:-C}" "$wine" "$exe" "$@" 2>/dev/null |
         tr -d '\r'
 }
 echo "--- creating the Wine prefix in $H"
@@ -119,8 +119,12 @@ out=$(win codepage)
 echo "$out"
 check "Thai under code page 874" '^ok +cp874 +Thai in the Thai code page +B7 B4 CA CD BA$' "$out"
 check "Thai under 1252: the default character" '^ok +cp1252 +Thai in a Western .* 3F 3F 3F 3F 3F$' "$out"
-check "an unknown code page is refused" '^ok +unknown code page refused' "$out"
+check "a code page not installed gives ASCII and '?'" "^ok +cp12345 .* 6F 6B 20 3F$" "$out"
 refute "no code page case failed" '^(FAIL|exception)' "$out"
+out=$(lc=th_TH.UTF-8 win codepage | tail -1)
+echo "under a Thai locale: $out"
+check "a Thai system's active code page is 874, Thai text goes out in it" \
+    '^active code page 874 .* encodes as B7 B4$' "$out"
 
 # --- the management interface (WMI) ---------------------------------------------------------
 echo "--- management interface"
