@@ -1,10 +1,21 @@
 #include <QApplication>
+#include <QIcon>
 
 #include "uSyslog.h"
+#include "uVelkorTool.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Network-Tool"));
-    TfSyslog syslogWindow;
-    return 0;
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
+
+    // The main window comes first: closing it ends the program.
+    TfMain fMain;
+    TfSyslog fSyslog;
+    fSyslog.setAttribute(Qt::WA_QuitOnClose, false);
+    fSyslog.hide();
+    fMain.fSyslog = &fSyslog;
+
+    fMain.show();
+    return app.exec();
 }

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <memory>
+
+#include "TncIPInfo.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QTimer;
+class LinkLabel;
+class NumericEdit;
+class TfSyslog;
+
+// The main window's components, passed in so tests can script them; an empty member gets the
+// real component.
+struct TfMainComponents {
+    std::unique_ptr<TncIPInfo> IPInfo1;
+};
+
+// The main window: reachability tests, the activity log, the source-adapter choice and the menu
+// that opens the other windows. Controls and fields are public so tests can drive the window the
+// way a user does and read what it shows.
+class TfMain : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit TfMain(TfMainComponents components = {}, QWidget* parent = nullptr);
+    ~TfMain() override;
+
+    // Fields.
+    bool IsLoopPing = false;
+    int iCountPing = 0;
+    int iPingSuccess = 0;
+    int iPingFail = 0;
+    bool IsRunTrace = false;
+    QString sNICName;
+    QString sNICIP;
+
+    // Button bar.
+    QPushButton* btnPing;
+    QCheckBox* cbLoopPing;
+    QPushButton* btnTracerute;
+    QPushButton* btnStopTrace;
+    // Target row.
+    QComboBox* edHostName;
+    QComboBox* cbNICList;
+    QLineEdit* edHostIP;
+    NumericEdit* neByte;
+    NumericEdit* neTimeOut;
+    NumericEdit* neCount;
+    QLabel* lbHostName;
+    QLabel* lbNICList;
+    QLabel* lbByte;
+    QLabel* lbTimeOut;
+    QLabel* lbCount;
+    // Port-test row.
+    QLineEdit* edTelnetHost;
+    NumericEdit* neTelnetPort;
+    QPushButton* btnTelnet;
+    QLabel* lbTelnetHost;
+    QLabel* lbTelnetPort;
+    QLabel* lbForwardPort;
+    // Activity log and its popup menu.
+    QListWidget* LogBox;
+    QMenu* pmSave;
+    QAction* Log1;
+    // Banner and status bar.
+    QLabel* imgLogo;
+    LinkLabel* lbWebSite;
+    QLabel* stClock;
+    QTimer* tmClock;
+    // Main menu.
+    QMenu* mnTools;
+    QAction* GenCLI1;
+    QAction* SyslogServer1;
+    QAction* IP1;
+    QAction* N1;
+
+    // Components.
+    std::unique_ptr<TncIPInfo> IPInfo1;
+
+    // The syslog window made at start; shown by SyslogServer1Click.
+    TfSyslog* fSyslog = nullptr;
+
+    // Appends a line to the activity log, selects it, and empties the log past 1000 lines.
+    void AddSysLog(const QString& text);
+    void LoadNICList();
+    void SelectNIC();
+
+  public slots:
+    void cbNICListClick();
+    void Log1Click();
+    void GenCLI1Click();
+    void SyslogServer1Click();
+    void IP1Click();
+    void N1Click();
+
+  private:
+    void FormCreate();
+    void buildControls();
+    void buildMenus();
+    void connectHandlers();
+    void tmClockTimer();
+
+    // Runs handler for every emission of signal, under the standard error box.
+    template <class Sender, class Signal>
+    void handle(Sender* sender, Signal signal, void (TfMain::*handler)());
+};
