@@ -20,7 +20,7 @@ class ScriptedDialogs : public Dialogs {
     ScriptedDialogs() { SetDialogs(this); }
     ~ScriptedDialogs() override { SetDialogs(nullptr); }
 
-    std::deque<Answer> answers;    // for confirm; Dismissed when empty
+    std::deque<Answer> answers;     // for confirm; Dismissed when empty
     std::deque<QString> fileNames;  // for saveFileName; empty (cancel) when empty
     std::vector<Shown> shown;
 

@@ -1,0 +1,427 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <optional>
+
+#include "Clock.h"
+#include "LinkLabel.h"
+#include "NumericEdit.h"
+#include "ScriptedDialogs.h"
+#include "uSyslog.h"
+#include "uVelkorTool.h"
+
+namespace {
+
+AdapterRecord Adapter(const std::string& description, const std::string& ip) {
+    AdapterRecord r;
+    r.description = r.osName = description;
+    r.ipAddress = ip;
+    return r;
+}
+
+// Adapter component with scripted adapters that fails on cue: the n-th index write (counting from
+// 1), or reading the description once armed.
+class FakeIPInfo : public TncIPInfo {
+  public:
+    explicit FakeIPInfo(std::vector<AdapterRecord> adapters)
+        : TncIPInfo([adapters] {
+              return AdapterQueryResult{adapters, 0, {}};
+          }) {}
+
+    std::optional<int> failOnIndexWrite;
+    bool failOnDescription = false;
+    int indexWrites = 0;
+
+    void setAdapterIndex(int index) override {
+        if (failOnIndexWrite && ++indexWrites == *failOnIndexWrite)
+            throw EncIPInfo(5, "Access is denied");
+        TncIPInfo::setAdapterIndex(index);
+    }
+    QString AdapterDescription() const override {
+        if (failOnDescription) throw EncIPInfo(6, "Adapter vanished");
+        return TncIPInfo::AdapterDescription();
+    }
+};
+
+const std::vector<AdapterRecord> kAdapters = {Adapter("eth0", "192.168.1.20"), Adapter("wlan0", ""),
+                                              Adapter("eth0", "10.0.0.5")};
+
+struct FixedClock : Clock {
+    QDateTime at{QDate(2026, 3, 7), QTime(14, 7, 3)};
+    QDateTime now() const override { return at; }
+};
+
+struct MainWindowTest : ::testing::Test {
+    ScriptedDialogs boxes;
+    FixedClock clock;
+    FakeIPInfo* ipInfo = nullptr;
+
+    void SetUp() override { SetClock(&clock); }
+    void TearDown() override { SetClock(nullptr); }
+
+    std::unique_ptr<TfMain> Make(std::vector<AdapterRecord> adapters = kAdapters,
+                                 std::optional<int> failOnIndexWrite = {}) {
+        auto fake = std::make_unique<FakeIPInfo>(std::move(adapters));
+        fake->failOnIndexWrite = failOnIndexWrite;
+        ipInfo = fake.get();
+        TfMainComponents parts;
+        parts.IPInfo1 = std::move(fake);
+        return std::make_unique<TfMain>(std::move(parts));
+    }
+
+    // A pick by the user: the combo's own key handling, which raises the user's pick signal.
+    static void Pick(TfMain& w, int index) {
+        w.cbNICList->setFocus();
+        while (w.cbNICList->currentIndex() > index) QTest::keyClick(w.cbNICList, Qt::Key_Up);
+        while (w.cbNICList->currentIndex() < index) QTest::keyClick(w.cbNICList, Qt::Key_Down);
+    }
+};
+
+QStringList Items(const QComboBox* c) {
+    QStringList out;
+    for (int i = 0; i < c->count(); ++i) out << c->itemText(i);
+    return out;
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, InitialState) {
+    auto w = Make();
+    EXPECT_EQ(w->windowTitle(), "Network-Tool V0.2.1 by.velkor");
+    EXPECT_TRUE(boxes.shown.empty());
+
+    // Adapters listed in the component's order, equal descriptions kept apart; none selected,
+    // though the component's current adapter is the first.
+    EXPECT_EQ(Items(w->cbNICList), QStringList({"eth0", "wlan0", "eth0"}));
+    EXPECT_EQ(w->cbNICList->currentIndex(), -1);
+    EXPECT_EQ(w->cbNICList->maxVisibleItems(), 10);
+    EXPECT_EQ(w->IPInfo1->AdapterIndex(), 0);
+    EXPECT_EQ(w->edHostIP->text(), "");
+    EXPECT_TRUE(w->edHostIP->isReadOnly());
+    EXPECT_EQ(w->sNICIP, "");
+    EXPECT_EQ(w->sNICName, "");
+    EXPECT_FALSE(w->IsRunTrace);
+    EXPECT_FALSE(w->IsLoopPing);
+    EXPECT_EQ(w->iCountPing + w->iPingSuccess + w->iPingFail, 0);
+
+    // Host list, its text, and the other inputs.
+    EXPECT_EQ(w->edHostName->currentText(), "8.8.8.8");
+    const QStringList hosts = Items(w->edHostName);
+    ASSERT_EQ(hosts.size(), 8);
+    EXPECT_EQ(hosts[0], "8.8.8.8");
+    EXPECT_EQ(hosts.mid(2), QStringList({"1.1.1.1", "192.168.1.1", "192.168.0.1", "192.168.10.1",
+                                         "10.0.1.1", "172.16.0.1"}));
+    EXPECT_TRUE(w->edHostName->isEditable());
+    EXPECT_FALSE(w->cbNICList->isEditable());
+    EXPECT_FALSE(w->cbLoopPing->isChecked());
+    EXPECT_EQ(w->edTelnetHost->text(), "");
+    EXPECT_EQ(w->LogBox->count(), 0);
+
+    struct Numeric {
+        NumericEdit* edit;
+        int value, min, max;
+        bool grouping, hidden;
+    } numerics[] = {
+        {w->neByte, 32, 32, 5000, true, false},
+        {w->neTimeOut, 1, 1, 10, false, true},
+        {w->neCount, 5, 1, 1000, false, true},
+        {w->neTelnetPort, 10000, 1, 65535, false, false},
+    };
+    for (const auto& n : numerics) {
+        EXPECT_EQ(n.edit->value(), n.value);
+        EXPECT_EQ(n.edit->minimum(), n.min);
+        EXPECT_EQ(n.edit->maximum(), n.max);
+        EXPECT_EQ(n.edit->grouping(), n.grouping);
+        EXPECT_EQ(n.edit->isHidden(), n.hidden) << n.value;
+    }
+    EXPECT_TRUE(w->lbTimeOut->isHidden());
+    EXPECT_TRUE(w->lbCount->isHidden());
+    EXPECT_EQ(w->neTelnetPort->text(), "10000");
+
+    // Captions and hints.
+    struct Text {
+        QWidget* widget;
+        QString caption, hint;
+    } texts[] = {
+        {w->btnPing, "Ping..", ""},
+        {w->cbLoopPing, "Ping until stop. (Disable for Stop)", "Click Disable เพื่อ Stop Ping"},
+        {w->btnTracerute, "Start Tracerute", ""},
+        {w->btnStopTrace, "Stop Tracerute", ""},
+        {w->btnTelnet, "Telnet", ""},
+        {w->edHostName, "", "IP ปลายทาง"},
+        {w->cbNICList, "", "Ping ผ่าน NIC ที่เลือก"},
+        {w->lbHostName, "Host", ""},
+        {w->lbNICList, "Interface Ping (Option)", ""},
+        {w->lbByte, "Packet Size (Byte):", "(Byte)"},
+        {w->lbTimeOut, "Time Out", ""},
+        {w->lbCount, "Count", ""},
+        {w->lbTelnetHost, "Host", ""},
+        {w->lbTelnetPort, "Port", ""},
+        {w->lbForwardPort, "สำหรับทดสอบ Forward Port ที่ใช้ Protocol TCP", ""},
+        {w->LogBox, "", "Click Mouse ขวาเพื่อบันทึก Log"},
+    };
+    for (const auto& t : texts) {
+        QString caption;
+        if (auto* b = qobject_cast<QAbstractButton*>(t.widget)) caption = b->text();
+        if (auto* l = qobject_cast<QLabel*>(t.widget)) caption = l->text();
+        EXPECT_EQ(caption, t.caption);
+        EXPECT_EQ(t.widget->toolTip(), t.hint) << t.caption.toStdString();
+    }
+    for (QPushButton* b : {w->btnPing, w->btnTracerute, w->btnStopTrace, w->btnTelnet}) {
+        EXPECT_TRUE(b->isEnabled());
+        EXPECT_FALSE(b->icon().isNull()) << b->text().toStdString();
+    }
+
+    // Fonts: Courier New 9 pt, the log and the red label 10 pt.
+    EXPECT_EQ(w->btnPing->font().family(), "Courier New");
+    EXPECT_EQ(w->btnPing->font().pointSize(), 9);
+    EXPECT_EQ(w->LogBox->font().pointSize(), 10);
+    EXPECT_EQ(w->lbForwardPort->font().pointSize(), 10);
+    EXPECT_EQ(w->lbForwardPort->palette().color(QPalette::WindowText), QColor(Qt::red));
+
+    // Menus: the syslog item works; the windows not built yet are disabled.
+    EXPECT_EQ(w->mnTools->title(), "เครื่องมือ");
+    EXPECT_EQ(w->GenCLI1->text(), "Network Interface Card Tool.");
+    EXPECT_EQ(w->SyslogServer1->text(), "Syslog Server");
+    EXPECT_EQ(w->IP1->text(), "คำนวน IP");
+    EXPECT_EQ(w->N1->text(), "Read ME.");
+    EXPECT_TRUE(w->SyslogServer1->isEnabled());
+    EXPECT_EQ(w->pmSave->actions().size(), 1);
+    EXPECT_EQ(w->Log1->text(), "บันทึก Log");
+
+    // Fixed size, no maximise box; banner and running clock pane.
+    EXPECT_EQ(w->minimumSize(), w->maximumSize());
+    EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(w->imgLogo->pixmap().isNull());
+    EXPECT_FALSE(w->lbWebSite->text().isEmpty());
+    EXPECT_TRUE(w->lbWebSite->url().isValid());
+    EXPECT_TRUE(w->tmClock->isActive());
+    EXPECT_EQ(w->tmClock->interval(), 500);
+    EXPECT_TRUE(w->stClock->text().contains("14:07:03")) << w->stClock->text().toStdString();
+}
+
+TEST_F(MainWindowTest, NoAdaptersLeavesTheListEmpty) {
+    auto w = Make({});
+    EXPECT_EQ(w->cbNICList->count(), 0);
+    EXPECT_EQ(w->cbNICList->currentIndex(), -1);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(w->tmClock->isActive());
+}
+
+TEST_F(MainWindowTest, PickingAnAdapter) {
+    auto w = Make();
+    struct Case {
+        int pick;
+        QString ip, name;
+    } cases[] = {
+        {0, "192.168.1.20", "eth0"},
+        {1, "", "wlan0"},  // no address: no source address, though the adapter stays selected
+        {2, "10.0.0.5", "eth0"},
+        {0, "192.168.1.20", "eth0"},
+    };
+    for (const auto& c : cases) {
+        Pick(*w, c.pick);
+        EXPECT_EQ(w->cbNICList->currentIndex(), c.pick);
+        EXPECT_EQ(w->IPInfo1->AdapterIndex(), c.pick);
+        EXPECT_EQ(w->edHostIP->text(), c.ip) << c.pick;
+        EXPECT_EQ(w->sNICIP, c.ip) << c.pick;
+        EXPECT_EQ(w->sNICName, c.name) << c.pick;
+    }
+    // A selection made by the program is not a pick.
+    w->cbNICList->setCurrentIndex(2);
+    EXPECT_EQ(w->sNICIP, "192.168.1.20");
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(MainWindowTest, FailingAdapterComponentDuringStart) {
+    struct Case {
+        int failingWrite;  // 1..3: listing adapter 0..2; 4: selecting the first after listing
+        QStringList listed;
+        int selected;
+    } cases[] = {
+        {1, {}, -1},
+        {3, {"eth0", "wlan0"}, -1},
+        {4, {"eth0", "wlan0", "eth0"}, 0},  // the clearing of the selection is skipped too
+    };
+    for (const auto& c : cases) {
+        boxes.shown.clear();
+        auto w = Make(kAdapters, c.failingWrite);
+        // The standard error box, and the window still opens with what was read.
+        EXPECT_EQ(boxes.errors(), QStringList({"5: Access is denied."})) << c.failingWrite;
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].caption, "Network-Tool");
+        EXPECT_EQ(Items(w->cbNICList), c.listed) << c.failingWrite;
+        EXPECT_EQ(w->cbNICList->currentIndex(), c.selected) << c.failingWrite;
+        EXPECT_EQ(w->windowTitle(), "Network-Tool V0.2.1 by.velkor");
+        EXPECT_FALSE(w->tmClock->isActive()) << "the clock pane is not started";
+        EXPECT_EQ(w->stClock->text(), "");
+        EXPECT_EQ(w->edHostIP->text(), "");
+    }
+}
+
+TEST_F(MainWindowTest, FailingAdapterComponentDuringPick) {
+    auto w = Make();
+    Pick(*w, 0);
+    ASSERT_EQ(w->sNICName, "eth0");
+
+    // The index write fails: nothing changes.
+    ipInfo->failOnIndexWrite = ipInfo->indexWrites + 1;
+    Pick(*w, 1);
+    EXPECT_EQ(boxes.errors(), QStringList({"5: Access is denied."}));
+    EXPECT_EQ(w->edHostIP->text(), "192.168.1.20");
+    EXPECT_EQ(w->sNICIP, "192.168.1.20");
+    EXPECT_EQ(w->sNICName, "eth0");
+
+    // The description read fails: the address assigned before it keeps its new value.
+    ipInfo->failOnIndexWrite.reset();
+    ipInfo->failOnDescription = true;
+    Pick(*w, 2);
+    EXPECT_EQ(boxes.errors(), QStringList({"5: Access is denied.", "6: Adapter vanished."}));
+    EXPECT_EQ(w->edHostIP->text(), "10.0.0.5");
+    EXPECT_EQ(w->sNICIP, "10.0.0.5");
+    EXPECT_EQ(w->sNICName, "eth0");
+
+    // The program goes on: the next pick works.
+    ipInfo->failOnDescription = false;
+    Pick(*w, 1);
+    EXPECT_EQ(w->sNICName, "wlan0");
+    EXPECT_EQ(boxes.errors().size(), 2);
+}
+
+TEST_F(MainWindowTest, NumericEditsClampWhenTheFocusLeaves) {
+    auto w = Make();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    struct Case {
+        NumericEdit* edit;
+        const char* typed;
+        int value;
+        QString shown;
+    } cases[] = {
+        {w->neByte, "10", 32, "32"},
+        {w->neByte, "9000", 5000, "5,000"},
+        {w->neByte, "", 32, "32"},
+        {w->neTelnetPort, "0", 1, "1"},
+        {w->neTelnetPort, "99999", 65535, "65535"},
+    };
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    for (const auto& c : cases) {
+        c.edit->setFocus();
+        c.edit->selectAll();
+        QTest::keyClick(c.edit, Qt::Key_Delete);
+        QTest::keyClicks(c.edit, c.typed);
+        EXPECT_EQ(c.edit->text(), c.typed) << "typing is not refused";
+        QTest::mouseClick(w->btnPing, Qt::LeftButton);  // a button takes the focus first
+        w->btnPing->setFocus(Qt::MouseFocusReason);
+        EXPECT_EQ(c.edit->text(), c.shown) << c.typed;
+        EXPECT_EQ(c.edit->value(), c.value) << c.typed;
+    }
+    QLocale::setDefault(QLocale::system());
+}
+
+TEST_F(MainWindowTest, LogKeepsAtMostAThousandLines) {
+    auto w = Make();
+    for (int i = 1; i <= 1000; ++i) w->AddSysLog(QString::number(i));
+    EXPECT_EQ(w->LogBox->count(), 1000);
+    EXPECT_EQ(w->LogBox->currentRow(), 999);
+    EXPECT_EQ(w->LogBox->item(0)->text(), "1");
+
+    w->LogBox->setCurrentRow(10);  // the user looks at an earlier line
+    w->AddSysLog("1001");
+    EXPECT_EQ(w->LogBox->count(), 0) << "the 1001st line empties the log, itself included";
+    w->AddSysLog("");
+    w->AddSysLog("next  ");
+    ASSERT_EQ(w->LogBox->count(), 2);
+    EXPECT_EQ(w->LogBox->item(1)->text(), "next  ");
+    EXPECT_EQ(w->LogBox->currentRow(), 1);
+
+    w->LogBox->setCurrentRow(0);
+    w->AddSysLog("again");
+    EXPECT_EQ(w->LogBox->currentRow(), 2) << "an append selects the new last line";
+}
+
+struct LogSaveTest : MainWindowTest {
+    QTemporaryDir dir;
+    QString before;
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        before = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+    }
+    void TearDown() override {
+        QDir::setCurrent(before);
+        MainWindowTest::TearDown();
+    }
+    QStringList Files() const { return QDir(dir.path()).entryList(QDir::Files, QDir::Name); }
+};
+
+TEST_F(LogSaveTest, SavesToAToolFileInTheCurrentDirectory) {
+    auto w = Make();
+    w->Log1->trigger();  // an empty log writes nothing
+    EXPECT_TRUE(Files().isEmpty());
+    EXPECT_TRUE(boxes.shown.empty());
+
+    for (const char* line : {"", ">>>>> Ping 10.0.0.1", "reply   ", ""}) w->AddSysLog(line);
+    w->Log1->trigger();
+    ASSERT_EQ(Files(), QStringList({"tool-07032026-140703-log.txt"}));
+    QFile f(dir.filePath(Files()[0]));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QByteArray bytes = f.readAll();
+    if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);  // a UTF-8 system's mark
+    EXPECT_EQ(bytes, "\r\n>>>>> Ping 10.0.0.1\r\nreply   \r\n\r\n");
+    EXPECT_EQ(w->LogBox->count(), 4) << "saving leaves the log as it was";
+    EXPECT_TRUE(boxes.shown.empty());
+
+    // Within the same second, after the cap emptied the log: the earlier file survives.
+    for (int i = 0; i < 1001; ++i) w->AddSysLog("x");
+    w->AddSysLog("after the cap");
+    w->Log1->trigger();
+    EXPECT_EQ(Files(),
+              QStringList({"tool-07032026-140703-2-log.txt", "tool-07032026-140703-log.txt"}));
+    f.seek(0);
+    EXPECT_TRUE(f.readAll().endsWith(bytes)) << "the earlier file is unchanged";
+    QFile later(dir.filePath("tool-07032026-140703-2-log.txt"));
+    ASSERT_TRUE(later.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(later.readAll().endsWith("\r\nafter the cap\r\n"));
+}
+
+TEST_F(LogSaveTest, UnwritableDirectoryShowsTheCreateErrorAndKeepsTheLog) {
+    auto w = Make();
+    w->AddSysLog("keep me");
+    QDir::setCurrent("/proc");  // no file can be created there, not even by root
+    w->Log1->trigger();
+    ASSERT_EQ(boxes.errors().size(), 1);
+    const QString text = boxes.errors()[0];
+    EXPECT_TRUE(text.startsWith("Cannot create file \"/proc/tool-07032026-140703-log.txt\". "))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith('.'));
+    EXPECT_FALSE(QFile::exists("/proc/tool-07032026-140703-log.txt"));
+    EXPECT_EQ(w->LogBox->count(), 1);
+    EXPECT_EQ(w->LogBox->item(0)->text(), "keep me");
+}
+
+TEST_F(MainWindowTest, SyslogMenuShowsTheOneSyslogWindow) {
+    auto w = Make();
+    TfSyslog syslog;
+    w->fSyslog = &syslog;
+    EXPECT_FALSE(syslog.isVisible());
+    w->SyslogServer1->trigger();
+    EXPECT_TRUE(syslog.isVisible());
+    syslog.hide();
+    w->SyslogServer1->trigger();
+    EXPECT_TRUE(syslog.isVisible()) << "the same window is shown again";
+}
