@@ -1,14 +1,12 @@
-# The Qt-free Windows backends, per layer. The layers' CMakeLists add them under if(WIN32);
+# The Qt-free Windows backends, per library. The layers' CMakeLists add them under if(WIN32);
 # tests/win builds them on their own with MinGW-w64 into one check program.
 get_filename_component(_vt_root ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
-set(VT_WIN_COMMON_SOURCES
-    ${_vt_root}/common/WinText_win.cpp
-    ${_vt_root}/common/AnsiCodePage_win.cpp
-)
+set(VT_WIN_TEXT_SOURCES ${_vt_root}/common/WinText_win.cpp)  # vt_wintext, used by the others
+set(VT_WIN_COMMON_SOURCES ${_vt_root}/common/AnsiCodePage_win.cpp)
+set(VT_WIN_ICMP_SOURCES ${_vt_root}/netcomp/IcmpProbe_win.cpp)
 set(VT_WIN_NETCOMP_SOURCES
     ${_vt_root}/netcomp/AdapterQuery_win.cpp
+    ${_vt_root}/netcomp/DhcpLease_win.cpp
 )
-set(VT_WIN_ADAPTER_SOURCES
-    ${_vt_root}/adapter/ManagementInterface_win.cpp
-)
+set(VT_WIN_ADAPTER_SOURCES ${_vt_root}/adapter/ManagementInterface_win.cpp)
 set(VT_WIN_SYSTEM_LIBS iphlpapi ws2_32 ole32 oleaut32 uuid)

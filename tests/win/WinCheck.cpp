@@ -11,11 +11,19 @@ namespace {
 using Command = int (*)(const Args&);
 
 const std::map<std::string, Command>& Commands() {
+    // clang-format off
     static const std::map<std::string, Command> commands = {
-        {"codepage", CheckCodePage},      {"adapters", ListAdapters},
-        {"wmi-list", ListConfigurations}, {"wmi-static", ConfigureStatic},
+        {"codepage", CheckCodePage},
+        {"adapters", ListAdapters},
+        {"echo", Echo},
+        {"trace", Trace},
+        {"dhcp", Dhcp},
+        {"wmi-list", ListConfigurations},
+        {"wmi-static", ConfigureStatic},
         {"wmi-dhcp", ConfigureDhcp},
     };
+    // clang-format on
+
     return commands;
 }
 

@@ -12,3 +12,6 @@ int ListAdapters(const Args& args);
 int ListConfigurations(const Args& args);
 int ConfigureStatic(const Args& args);
 int ConfigureDhcp(const Args& args);
+int Echo(const Args& args);
+int Trace(const Args& args);
+int Dhcp(const Args& args);

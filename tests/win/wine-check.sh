@@ -113,6 +113,40 @@ check "adapter vwh0 with its address, mask and hardware address" \
     "^adapter\|index=[0-9]+\|desc=vwh0\|ip=10\.201\.1\.2\|mask=255\.255\.255\.0\|.*\|mac=$mac\|type=Ethernet\|" "$adapters"
 [ "$failed" -eq 0 ] || abort "adapter list is not the namespace's; nothing sent"
 
+# --- echo and trace through the echo API ----------------------------------------------------
+echo "--- echo and trace"
+out=$(win echo 127.0.0.1)
+echo "$out"
+check "echo to 127.0.0.1 is answered" '^id 1: reply from 127\.0\.0\.1 ' "$out"
+out=$(win echo 10.201.2.2 10.201.1.2 - 2000 1200 3)
+echo "$out"
+check "three requests in flight from the adapter's address, three ids" '^sent 3, distinct ids 3, in flight 3$' "$out"
+check "all three answered by the target beyond the router" '^ended 3 of 3$' "$out"
+refute "no request of the three failed" '^id [0-9]+: (timed out|failed|unreachable)' "$out"
+out=$(win trace 10.201.2.2 5)
+echo "$out"
+check "trace hop 1 is the router, by TTL expiry" '^hop 1: time exceeded from 10\.201\.1\.1$' "$out"
+check "trace hop 2 is the target's reply" '^hop 2: reply from 10\.201\.2\.2$' "$out"
+out=$(win echo 10.201.2.99 - - 500)
+echo "$out"
+check "a silent address times out" '^id 1: timed out' "$out"
+out=$(win echo 127.0.0.1 10.201.9.9)
+echo "$out"
+check "a source address the machine does not have is refused" '^probe error 87: The source address 10\.201\.9\.9 ' "$out"
+out=$(win echo 127.0.0.1 - - - 65501)
+echo "$out"
+check "a data size beyond 65500 is refused before sending" '^probe error 87: Echo data size 65501 ' "$out"
+
+# --- DHCP lease actions (on the namespace's veth; Wine has no DHCP client behind them) -------
+echo "--- DHCP lease actions"
+index=$(grep -oE '^adapter\|index=[0-9]+\|desc=vwh0\|' <<<"$adapters" | grep -oE '[0-9]+')
+out=$(win dhcp release "$index")
+echo "$out"
+check "release answers with success or the system's reason" '^release (done|failed [0-9]+: .+)$' "$out"
+out=$(win dhcp renew 9999)
+echo "$out"
+check "renew on an interface index that does not exist" '^renew failed 1168: No adapter with interface index 9999\.$' "$out"
+
 # --- the ANSI code page ---------------------------------------------------------------------
 echo "--- code page conversion"
 out=$(win codepage)
