@@ -1,9 +1,10 @@
 // WMI through its scripting objects, late-bound over COM: the locator
 // "WbemScripting.SWbemLocator", ConnectServer(".", "root\cimv2"), ExecQuery for the IP-enabled
 // Win32_NetworkAdapterConfiguration objects and their methods, all called through IDispatch.
+#include <windows.h>
+// COM and OLE Automation on top of the base API.
 #include <objbase.h>
 #include <oleauto.h>
-#include <windows.h>
 
 #include <cstdio>
 #include <utility>
