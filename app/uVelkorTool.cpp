@@ -237,8 +237,8 @@ void TfMain::buildMenus() {
     SyslogServer1 = mnTools->addAction(QIcon(QStringLiteral(":/icons/syslog.png")),
                                        QStringLiteral("Syslog Server"));
     IP1 = mnTools->addAction(QIcon(QStringLiteral(":/icons/calc.png")), QStringLiteral("คำนวน IP"));
-    N1 = menuBar()->addAction(QIcon(QStringLiteral(":/icons/readme.png")),
-                              QStringLiteral("Read ME."));
+    // A menu bar item shows its icon instead of its caption, so this one has none.
+    N1 = menuBar()->addAction(QStringLiteral("Read ME."));
     // Windows not built yet.
     GenCLI1->setEnabled(false);
     IP1->setEnabled(false);

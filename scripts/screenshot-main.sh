@@ -17,6 +17,7 @@ ip netns exec "$ns" sh -c "
     sleep 1
     DISPLAY=$display QT_QPA_PLATFORM=xcb LANG=C.UTF-8 \"$build/app/velkor-tool\" >/dev/null 2>&1 &
     sleep 2.5
-    DISPLAY=$display import -window root \"$out\"
+    id=\$(DISPLAY=$display xwininfo -name \"Network-Tool V0.2.1 by.velkor\" | awk \"/Window id:/ {print \\\$4}\")
+    DISPLAY=$display import -window \"\$id\" \"$out\"
 "
 echo "saved $out"

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Start-up figures of the program under Xvfb: time from exec to the main window being mapped
+# (viewable), and resident memory one second after that, over several runs. Runs inside a network
+# namespace that has only loopback, so the program sees no real interface. Needs root (ip netns).
+#   bench/main-start.sh [build-dir] [runs]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(cd "${1:-build}" && pwd)
+runs=${2:-7}
+exe=$build/app/velkor-tool
+title="Network-Tool V0.2.1 by.velkor"
+[ -x "$exe" ] || { echo "no $exe: build first (cmake --build $build)"; exit 1; }
+mkdir -p bench/out
+
+ns=vt-mainwin-bench-$$
+display=:$((150 + $$ % 100))
+ip netns add "$ns"
+trap 'ip netns pids "$ns" 2>/dev/null | xargs -r kill 2>/dev/null; sleep 0.3; ip netns del "$ns" 2>/dev/null' EXIT
+ip -n "$ns" link set lo up
+
+# One run inside the namespace: prints "<ms to shown> <RSS kB>".
+one_run=$(cat <<'RUN'
+set -eu
+t0=$(date +%s%N)
+DISPLAY=$DISPLAY_NO QT_QPA_PLATFORM=xcb "$EXE" >/dev/null 2>&1 &
+pid=$!
+while ! DISPLAY=$DISPLAY_NO xwininfo -name "$TITLE" 2>/dev/null | grep -q IsViewable; do
+    kill -0 $pid 2>/dev/null || { echo "program ended early" >&2; exit 1; }
+    sleep 0.005
+done
+t1=$(date +%s%N)
+sleep 1
+rss=$(awk '/^VmRSS/ {print $2}' /proc/$pid/status)
+kill $pid; wait $pid 2>/dev/null || true
+echo $(( (t1 - t0) / 1000000 )) $rss
+RUN
+)
+
+ip netns exec "$ns" sh -c "Xvfb $display -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &"
+sleep 1
+results=()
+for i in $(seq 1 "$runs"); do
+    r=$(ip netns exec "$ns" env DISPLAY_NO="$display" EXE="$exe" TITLE="$title" sh -c "$one_run")
+    echo "run $i: shown after ${r% *} ms, RSS ${r#* } kB"
+    results+=("$r")
+done
+printf '%s\n' "${results[@]}" | sort -n | awk -v runs="$runs" '
+    { ms[NR] = $1; rss += $2; if ($2 > maxrss) maxrss = $2 }
+    END {
+        printf "start to shown: median %d ms, min %d ms, max %d ms (%d runs)\n",
+               ms[int((NR + 1) / 2)], ms[1], ms[NR], runs
+        printf "RSS after start: mean %d kB, max %d kB\n", rss / NR, maxrss
+    }' | tee bench/out/main-start.txt
