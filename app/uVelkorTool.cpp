@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "Clock.h"
+#include "DateTimeFormat.h"
 #include "LinkLabel.h"
 #include "NumericEdit.h"
 #include "StandardError.h"
@@ -49,13 +50,21 @@ QPushButton* Button(const QString& caption, const QString& icon) {
     return b;
 }
 
-// The system's short date and long time, without the time zone Qt's long format adds.
+// The system's short date and its time with seconds. Qt's long time format on Linux is the wordy
+// CLDR one with the zone name; the short format with the seconds added is what the desktop's
+// long time format holds ("HH:mm:ss", "h:mm:ss AP", "H.mm.ss").
 QString ClockText(const QDateTime& now) {
     const QLocale locale = QLocale::system();
-    QString time = locale.timeFormat(QLocale::LongFormat);
-    time.remove(QLatin1Char('t'));
+    QString time = locale.timeFormat(QLocale::ShortFormat);
+    if (!time.contains(u's')) {
+        const qsizetype minutes = time.indexOf(QLatin1String("mm"));
+        if (minutes >= 0)
+            time.insert(minutes + 2, TimeSeparator(locale) + QStringLiteral("ss"));
+        else
+            time = locale.timeFormat(QLocale::LongFormat);
+    }
     return locale.toString(now.date(), QLocale::ShortFormat) + u' ' +
-           locale.toString(now.time(), time.trimmed());
+           locale.toString(now.time(), time);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <iconv.h>
 #include <langinfo.h>
+#include <locale.h>
 
 #include <algorithm>
 #include <bit>
@@ -35,6 +36,25 @@ std::string AsciiOnly(std::u16string_view text) {
         out += text[i] < 0x80 ? static_cast<char>(text[i]) : kDefaultChar;
     return out;
 }
+
+// iconv's transliteration follows the thread's LC_CTYPE; the plain "C" locale knows hardly any
+// rules ("é" would become the default character), so conversions use C.UTF-8's rules, which are
+// the same whatever the user's language.
+class TranslitLocale {
+  public:
+    TranslitLocale() {
+        static const locale_t rules = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
+        if (rules) m_previous = ::uselocale(rules);
+    }
+    ~TranslitLocale() {
+        if (m_previous) ::uselocale(m_previous);
+    }
+    TranslitLocale(const TranslitLocale&) = delete;
+    TranslitLocale& operator=(const TranslitLocale&) = delete;
+
+  private:
+    locale_t m_previous = nullptr;
+};
 
 class Converter {
   public:
@@ -84,6 +104,7 @@ bool IsUtf8Charset(const std::string& charset) {
 std::string EncodeAs(std::u16string_view text, const std::string& charset) {
     // Transliteration stands in for the best-fit character; what it cannot map becomes the
     // default character, one per source character.
+    TranslitLocale rules;
     Converter whole(charset + "//TRANSLIT");
     if (!whole.ok()) return AsciiOnly(text);
     std::string out;
