@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QEnterEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,7 +19,9 @@
 
 #include "Clock.h"
 #include "LinkLabel.h"
+#include "NetNs.h"
 #include "NumericEdit.h"
+#include "Root.h"
 #include "ScriptedDialogs.h"
 #include "uSyslog.h"
 #include "uVelkorTool.h"
@@ -427,4 +430,36 @@ TEST_F(MainWindowTest, SyslogMenuShowsTheOneSyslogWindow) {
     syslog.hide();
     w->SyslogServer1->trigger();
     EXPECT_TRUE(syslog.isVisible()) << "the same window is shown again";
+}
+
+TEST(LinkLabel, TurnsGreenWhileTheMouseIsOver) {
+    LinkLabel link("maker", QUrl("https://example.invalid/"));
+    const QColor normal = link.palette().color(QPalette::WindowText);
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QApplication::sendEvent(&link, &enter);
+    EXPECT_TRUE(link.hovered());
+    EXPECT_EQ(link.palette().color(QPalette::WindowText).green(), 0x80);
+    EXPECT_EQ(link.palette().color(QPalette::WindowText).red(), 0);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&link, &leave);
+    EXPECT_FALSE(link.hovered());
+    EXPECT_EQ(link.palette().color(QPalette::WindowText), normal);
+}
+
+// The window with the real adapter component, in a namespace with one addressed link.
+TEST(MainWindowInNamespace, ListsAndPicksTheRealAdapters) {
+    VT_REQUIRE_ROOT();
+    ScriptedDialogs boxes;
+    NetNs host("mainwin"), peer("mainwin");
+    Link(host, "vtm0", "10.78.0.2/24", peer, "vtm1", "10.78.0.1/24");
+    NsEnter in(host);
+    TfMain w;
+    ASSERT_EQ(Items(w.cbNICList), QStringList({"vtm0"}));
+    EXPECT_EQ(w.cbNICList->currentIndex(), -1);
+    w.cbNICList->setFocus();
+    QTest::keyClick(w.cbNICList, Qt::Key_Down);
+    EXPECT_EQ(w.edHostIP->text(), "10.78.0.2");
+    EXPECT_EQ(w.sNICIP, "10.78.0.2");
+    EXPECT_EQ(w.sNICName, "vtm0");
+    EXPECT_TRUE(boxes.shown.empty());
 }
