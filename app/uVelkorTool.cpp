@@ -254,11 +254,6 @@ void TfMain::buildMenus() {
     N1->setEnabled(false);
 }
 
-template <class Sender, class Signal>
-void TfMain::handle(Sender* sender, Signal signal, void (TfMain::*handler)()) {
-    connect(sender, signal, this, [this, handler] { RunHandler([&] { (this->*handler)(); }); });
-}
-
 void TfMain::connectHandlers() {
     handle(cbNICList, &QComboBox::activated, &TfMain::cbNICListClick);
     handle(Log1, &QAction::triggered, &TfMain::Log1Click);

@@ -4,6 +4,7 @@
 #include <QString>
 #include <memory>
 
+#include "StandardError.h"
 #include "TncIPInfo.h"
 
 class QAction;
@@ -111,5 +112,7 @@ class TfMain : public QMainWindow {
 
     // Runs handler for every emission of signal, under the standard error box.
     template <class Sender, class Signal>
-    void handle(Sender* sender, Signal signal, void (TfMain::*handler)());
+    void handle(Sender* sender, Signal signal, void (TfMain::*handler)()) {
+        connect(sender, signal, this, [this, handler] { RunHandler([&] { (this->*handler)(); }); });
+    }
 };
