@@ -1,0 +1,109 @@
+#include "TncTelnet.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTcpSocket>
+
+namespace {
+
+// The socket may be dropped from inside one of its own signals: let Qt delete it later.
+void DropSocket(QTcpSocket* socket) {
+    if (!socket) return;
+    QObject::disconnect(socket, nullptr, nullptr, nullptr);
+    socket->abort();
+    socket->deleteLater();
+}
+
+int StatusOf(QAbstractSocket::SocketError e) {
+    switch (e) {
+        case QAbstractSocket::ConnectionRefusedError:
+            return 10061;
+        case QAbstractSocket::SocketTimeoutError:
+            return 10060;
+        case QAbstractSocket::HostNotFoundError:
+            return 11001;
+        case QAbstractSocket::RemoteHostClosedError:
+            return 10054;
+        case QAbstractSocket::NetworkError:
+            return 10051;
+        default:
+            return 10050;
+    }
+}
+
+}  // namespace
+
+TncTelnet::TncTelnet() : m_socket(nullptr, DropSocket) {}
+
+TncTelnet::~TncTelnet() = default;
+
+void TncTelnet::setRemotePort(int port) {
+    if (port < 1 || port > 65535)
+        throw EncTelnet(10049, QStringLiteral("Port %1 is outside 1..65535").arg(port));
+    m_remotePort = port;
+}
+
+void TncTelnet::setTimeout(int seconds) {
+    if (seconds < 0 || seconds > 600)
+        throw EncTelnet(10022,
+                        QStringLiteral("Time-out %1 is outside 0..600 seconds").arg(seconds));
+    m_timeout = seconds;
+}
+
+bool TncTelnet::Connected() const {
+    return m_connected;
+}
+
+void TncTelnet::setConnected(bool on) {
+    if (!on) {
+        closeSocket(m_connected, QStringLiteral("Connection closed"));
+        return;
+    }
+    if (m_socket) return;  // an attempt runs or a connection stands
+    if (m_remoteHost.isEmpty()) throw EncTelnet(11001, QStringLiteral("No remote host given"));
+
+    m_socket.reset(new QTcpSocket);
+    m_attemptPending = true;
+    QTcpSocket* s = m_socket.get();
+    QObject::connect(s, &QTcpSocket::connected, s, [this, s] {
+        m_connected = true;
+        attemptEnded(0, QStringLiteral("Connected to %1:%2")
+                            .arg(s->peerAddress().toString())
+                            .arg(s->peerPort()));
+    });
+    QObject::connect(s, &QTcpSocket::errorOccurred, s, [this, s](QAbstractSocket::SocketError e) {
+        if (m_attemptPending) {
+            const QString text = s->errorString();
+            m_socket.reset();
+            attemptEnded(StatusOf(e), text);
+        }
+    });
+    QObject::connect(s, &QTcpSocket::disconnected, s, [this] {
+        if (m_connected) closeSocket(true, QStringLiteral("Connection closed by the remote host"));
+    });
+    QObject::connect(s, &QTcpSocket::readyRead, s, [s] { s->readAll(); });  // discarded
+    s->connectToHost(m_remoteHost, quint16(m_remotePort));
+
+    if (m_timeout > 0) {
+        const QDeadlineTimer deadline{std::chrono::seconds(m_timeout)};
+        while (m_attemptPending && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+}
+
+void TncTelnet::Disconnect() {
+    if (m_connected) closeSocket(true, QStringLiteral("Connection closed"));
+}
+
+void TncTelnet::attemptEnded(int code, const QString& description) {
+    m_attemptPending = false;
+    deliver(OnConnected, "Connected", this, code, description);
+}
+
+void TncTelnet::closeSocket(bool report, const QString& description) {
+    m_socket.reset();
+    m_attemptPending = false;
+    const bool wasConnected = m_connected;
+    m_connected = false;
+    if (report && wasConnected) deliver(OnDisconnected, "Disconnected", this, 0, description);
+}

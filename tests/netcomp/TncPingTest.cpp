@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <stdexcept>
+
+#include "NetNs.h"
+#include "Root.h"
+#include "RouteChain.h"
+#include "TncPing.h"
+
+namespace {
+
+QString Q(std::uint32_t address) {
+    return QString::fromStdString(RouteChain::text(address));
+}
+
+struct Echoes {
+    int responses = 0;
+    QString source;
+    explicit Echoes(TncPing& p) {
+        p.OnResponse = [this](TncPing*, int, const QString& from, const QString&, int) {
+            ++responses;
+            source = from;
+        };
+    }
+};
+
+// The message of the EncPing that f raises ("" when none).
+template <class F>
+QString PingError(F&& f) {
+    try {
+        f();
+    } catch (const EncPing& e) {
+        return e.message();
+    }
+    return {};
+}
+
+}  // namespace
+
+TEST(TncPing, EchoOnLoopbackWithEitherSocket) {
+    VT_REQUIRE_ROOT();
+    for (auto kind : {icmp::SocketKind::Raw, icmp::SocketKind::Datagram}) {
+        SCOPED_TRACE(int(kind));
+        NetNs ns("reach");
+        ns.exec("sysctl -qw net.ipv4.ping_group_range=\"0 2147483647\"");
+        NsEnter in(ns);
+        TncPing ping;
+        ping.setSocketKind(kind);
+        Echoes echoes(ping);
+        for (int size : {32, 5000}) {
+            ping.setPacketSize(size);
+            ping.PingHost("127.0.0.1");
+        }
+        EXPECT_EQ(echoes.responses, 2);
+        EXPECT_EQ(echoes.source, "127.0.0.1");
+        EXPECT_EQ(ping.ResponseSource(), "127.0.0.1");
+        EXPECT_EQ(ping.RemoteHost(), "127.0.0.1");
+        EXPECT_GE(ping.ResponseTime(), 0);
+        EXPECT_LT(ping.ResponseTime(), 1000);
+    }
+}
+
+TEST(TncPing, ReplyTimeOutAndUnreachableAcrossNamespaces) {
+    VT_REQUIRE_ROOT();
+    RouteChain chain(1);
+    chain.client().exec("ip route add 10.88.0.0/16 via " + chain.text(chain.hopAddress(1)));
+    chain.router(1).exec("ip route add unreachable 10.88.0.0/16");
+    NsEnter in(chain.client());
+    TncPing ping;
+    ping.setTimeout(1);
+    Echoes echoes(ping);
+
+    ping.PingHost(Q(chain.serverAddress()));
+    EXPECT_EQ(echoes.responses, 1);
+    EXPECT_EQ(ping.ResponseSource(), Q(chain.serverAddress()));
+
+    EXPECT_EQ(PingError([&] { ping.PingHost("10.88.0.1"); }),
+              "11003: Destination host unreachable (reported by 10.77.1.2)");
+    EXPECT_EQ(ping.RemoteHost(), "10.88.0.1");
+
+    chain.server().exec(
+        "nft add table ip t && nft add chain ip t in { type filter hook input priority 0 \\; } && "
+        "nft add rule ip t in icmp type echo-request drop");
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(PingError([&] { ping.PingHost(Q(chain.serverAddress())); }),
+              "11010: Request timed out");
+    EXPECT_GE(t.elapsed(), 900);
+    EXPECT_EQ(echoes.responses, 1) << "no response event for a failed echo";
+    EXPECT_TRUE(ping.ResponseSource().isEmpty());
+}
+
+// The echo leaves from the chosen one of two local addresses: the server answers only one.
+TEST(TncPing, SourceAddressChosenAmongTwo) {
+    VT_REQUIRE_ROOT();
+    RouteChain chain(0);
+    chain.client().exec("ip addr add 10.77.1.11/24 dev l1a");
+    chain.server().exec(
+        "nft add table ip t && nft add chain ip t in { type filter hook input priority 0 \\; } && "
+        "nft add rule ip t in ip saddr 10.77.1.1 icmp type echo-request drop");
+    NsEnter in(chain.client());
+    TncPing ping;
+    ping.setTimeout(1);
+    const QString server = Q(chain.serverAddress());
+
+    ping.setLocalHost("10.77.1.11");
+    EXPECT_NO_THROW(ping.PingHost(server));
+    ping.setLocalHost("10.77.1.1");
+    EXPECT_EQ(PingError([&] { ping.PingHost(server); }), "11010: Request timed out");
+    ping.setLocalHost("");  // the system's choice is the link's first address
+    EXPECT_EQ(PingError([&] { ping.PingHost(server); }), "11010: Request timed out");
+}
+
+TEST(TncPing, RefusedValuesLeaveThePropertyAlone) {
+    TncPing ping;
+    EXPECT_EQ(ping.PacketSize(), 64);
+    EXPECT_EQ(ping.Timeout(), 60);
+    for (int size : {31, 5001, 0, -1}) {
+        SCOPED_TRACE(size);
+        EXPECT_NE(PingError([&] { ping.setPacketSize(size); }), "");
+        EXPECT_EQ(ping.PacketSize(), 64);
+    }
+    for (int seconds : {0, -1, 601}) {
+        SCOPED_TRACE(seconds);
+        EXPECT_NE(PingError([&] { ping.setTimeout(seconds); }), "");
+        EXPECT_EQ(ping.Timeout(), 60);
+    }
+    ping.setLocalHost("127.0.0.1");
+    for (const char* text : {"10.255.254.253", "abc", "127.0.0", " 127.0.0.1", "127.0.0.1 "}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(PingError([&] { ping.setLocalHost(text); }),
+                  QStringLiteral("11007: \"%1\" is not an IPv4 address of this machine").arg(text));
+        EXPECT_EQ(ping.LocalHost(), "127.0.0.1");
+    }
+    EXPECT_NO_THROW(ping.setLocalHost(""));
+}
+
+TEST(TncPing, UnresolvableNameAndAThrowingHandler) {
+    VT_REQUIRE_ROOT();
+    NetNs ns("reach");  // only loopback: a name lookup cannot leave it
+    NsEnter in(ns);
+    TncPing ping;
+    ping.setTimeout(1);
+    const QString message = PingError([&] { ping.PingHost("no-such-host.invalid"); });
+    EXPECT_TRUE(message.startsWith("11001: Cannot resolve host name \"no-such-host.invalid\""))
+        << message.toStdString();
+    EXPECT_EQ(ping.RemoteHost(), "no-such-host.invalid");
+
+    QString error;
+    ping.OnError = [&](TncComponent*, int, const QString& text) { error = text; };
+    ping.OnResponse = [](TncPing*, int, const QString&, const QString&, int) {
+        throw std::runtime_error("handler broke");
+    };
+    EXPECT_NO_THROW(ping.PingHost("127.0.0.1"))
+        << "the reply came; the handler's fault is not ours";
+    EXPECT_EQ(error, "An unhandled error occurred in the Response event handler: handler broke");
+}

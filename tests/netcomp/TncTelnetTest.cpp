@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include "NetNs.h"
+#include "Root.h"
+#include "RouteChain.h"
+#include "TncTelnet.h"
+
+namespace {
+
+// Every event of a telnet component, as "Connected <code> <text>" / "Disconnected <code> <text>".
+struct Events {
+    QStringList seen;
+    std::function<void(TncTelnet*)> onConnected;
+    explicit Events(TncTelnet& t) {
+        t.OnConnected = [this](TncTelnet* s, int code, const QString& text) {
+            seen << QStringLiteral("Connected %1 %2").arg(code).arg(text);
+            if (onConnected) onConnected(s);
+        };
+        t.OnDisconnected = [this](TncTelnet*, int code, const QString& text) {
+            seen << QStringLiteral("Disconnected %1 %2").arg(code).arg(text);
+        };
+    }
+};
+
+// Processes events until pred holds or ms pass.
+template <class Pred>
+bool ProcessUntil(Pred pred, int ms) {
+    QDeadlineTimer deadline(ms);
+    while (!pred() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return pred();
+}
+
+void Process(int ms) {
+    ProcessUntil([] { return false; }, ms);
+}
+
+template <class F>
+QString TelnetError(F&& f) {
+    try {
+        f();
+    } catch (const EncTelnet& e) {
+        return e.message();
+    }
+    return {};
+}
+
+}  // namespace
+
+TEST(TncTelnet, AcceptedConnectionIsReportedAndClosedFromTheHandler) {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    TncTelnet telnet;
+    Events events(telnet);
+    events.onConnected = [](TncTelnet* t) {
+        EXPECT_TRUE(t->Connected());
+        t->Disconnect();
+    };
+    EXPECT_NO_THROW(telnet.setConnected(false)) << "harmless before any connection";
+    telnet.setRemoteHost("127.0.0.1");
+    telnet.setRemotePort(server.serverPort());
+    telnet.setConnected(true);
+    EXPECT_TRUE(events.seen.isEmpty()) << "the outcome comes while events are processed";
+    ASSERT_TRUE(ProcessUntil([&] { return events.seen.size() == 2; }, 3000));
+    EXPECT_EQ(events.seen,
+              QStringList(
+                  {QStringLiteral("Connected 0 Connected to 127.0.0.1:%1").arg(server.serverPort()),
+                   "Disconnected 0 Connection closed"}));
+    EXPECT_FALSE(telnet.Connected());
+}
+
+TEST(TncTelnet, PeerThatSendsAndClosesIsReportedOnce) {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        QTcpSocket* peer = server.nextPendingConnection();
+        peer->write("login: ");  // the component discards it
+        peer->disconnectFromHost();
+    });
+    TncTelnet telnet;
+    Events events(telnet);
+    telnet.setRemoteHost("localhost");
+    telnet.setRemotePort(server.serverPort());
+    telnet.setConnected(true);
+    ASSERT_TRUE(ProcessUntil([&] { return events.seen.size() == 2; }, 3000));
+    EXPECT_TRUE(events.seen[0].startsWith("Connected 0 "));
+    EXPECT_EQ(events.seen[1], "Disconnected 0 Connection closed by the remote host");
+    Process(100);
+    EXPECT_EQ(events.seen.size(), 2);
+    EXPECT_FALSE(telnet.Connected());
+}
+
+TEST(TncTelnet, RefusedPortIsAFailedOutcomeNotAnError) {
+    quint16 port;
+    {
+        QTcpServer probe;  // a port that was just free, and is closed again
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        port = probe.serverPort();
+    }
+    TncTelnet telnet;
+    Events events(telnet);
+    telnet.setRemoteHost("127.0.0.1");
+    telnet.setRemotePort(port);
+    EXPECT_NO_THROW(telnet.setConnected(true));
+    ASSERT_TRUE(ProcessUntil([&] { return !events.seen.isEmpty(); }, 3000));
+    Process(50);
+    EXPECT_EQ(events.seen, QStringList("Connected 10061 Connection refused"));
+    EXPECT_FALSE(telnet.Connected());
+}
+
+// A host that drops SYNs: no outcome for a while; writing false drops the attempt silently.
+TEST(TncTelnet, SilentHostGivesNoOutcomeAndCanBeAbandoned) {
+    VT_REQUIRE_ROOT();
+    RouteChain chain(0);
+    chain.server().exec(
+        "nft add table ip t && nft add chain ip t in { type filter hook input priority 0 \\; } && "
+        "nft add rule ip t in tcp dport 10000 drop");
+    NsEnter in(chain.client());
+    TncTelnet telnet;
+    Events events(telnet);
+    telnet.setRemoteHost(QString::fromStdString(chain.text(chain.serverAddress())));
+    telnet.setRemotePort(10000);
+    telnet.setConnected(true);
+    Process(1500);
+    EXPECT_TRUE(events.seen.isEmpty());
+    EXPECT_FALSE(telnet.Connected());
+    telnet.setConnected(false);
+    Process(100);
+    EXPECT_TRUE(events.seen.isEmpty());
+}
+
+TEST(TncTelnet, RefusedValues) {
+    TncTelnet telnet;
+    telnet.setRemotePort(10000);
+    for (int port : {0, -1, 65536}) {
+        SCOPED_TRACE(port);
+        EXPECT_EQ(TelnetError([&] { telnet.setRemotePort(port); }),
+                  QStringLiteral("10049: Port %1 is outside 1..65535").arg(port));
+        EXPECT_EQ(telnet.RemotePort(), 10000);
+    }
+    EXPECT_EQ(TelnetError([&] { telnet.setConnected(true); }), "11001: No remote host given");
+    telnet.setRemoteHost("   ");  // not empty: tried as it is, and reported as an outcome
+    EXPECT_EQ(telnet.RemoteHost(), "   ");
+    EXPECT_EQ(telnet.Timeout(), 0);
+}
