@@ -72,12 +72,18 @@ QString ClockText(const QDateTime& now) {
 TfMain::TfMain(TfMainComponents components, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      IPInfo1(std::move(components.IPInfo1)) {
+      IPInfo1(std::move(components.IPInfo1)),
+      ncPing1(std::move(components.ncPing1)),
+      ncTraceRoute1(std::move(components.ncTraceRoute1)),
+      Telnet1(std::move(components.Telnet1)) {
     if (!IPInfo1) IPInfo1 = std::make_unique<TncIPInfo>();
     setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
     buildControls();
     buildMenus();
     connectHandlers();
+    setupPing();
+    setupTrace();
+    setupTelnet();
 
     // Fixed size, centred on the desktop.
     setFixedSize(sizeHint());

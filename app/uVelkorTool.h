@@ -6,6 +6,9 @@
 
 #include "StandardError.h"
 #include "TncIPInfo.h"
+#include "TncPing.h"
+#include "TncTelnet.h"
+#include "TncTraceRoute.h"
 
 class QAction;
 class QCheckBox;
@@ -24,6 +27,9 @@ class TfSyslog;
 // real component.
 struct TfMainComponents {
     std::unique_ptr<TncIPInfo> IPInfo1;
+    std::unique_ptr<TncPing> ncPing1;
+    std::unique_ptr<TncTraceRoute> ncTraceRoute1;
+    std::unique_ptr<TncTelnet> Telnet1;
 };
 
 // The main window: reachability tests, the activity log, the source-adapter choice and the menu
@@ -86,6 +92,11 @@ class TfMain : public QMainWindow {
 
     // Components.
     std::unique_ptr<TncIPInfo> IPInfo1;
+    std::unique_ptr<TncPing> ncPing1;
+    std::unique_ptr<TncTraceRoute> ncTraceRoute1;
+    std::unique_ptr<TncTelnet> Telnet1;
+    // Continuous ping: one attempt per tick (2000 ms), stopped when the window is created.
+    QTimer* tmLooping;
 
     // The syslog window made at start; shown by SyslogServer1Click.
     TfSyslog* fSyslog = nullptr;
@@ -103,7 +114,30 @@ class TfMain : public QMainWindow {
     void IP1Click();
     void N1Click();
 
+    // Ping runner (uVelkorTool_Ping.cpp).
+    void btnPingClick();
+    void tmLoopingTimer();
+    void cbLoopPingClick();
+    void ncPing1Response();
+    void AddPingReply();
+    void AddPingError(const QString& message);
+    // Trace route runner (uVelkorTool_Trace.cpp).
+    void btnTraceruteClick();
+    void ncTraceRoute1Hop(int HopNumber, const QString& HostAddress, int Duration);
+    void btnStopTraceClick();
+    // TCP port test (uVelkorTool_Telnet.cpp).
+    void btnTelnetClick();
+    void Telnet1Connected(int StatusCode, const QString& Description);
+    void Telnet1Disconnected(int StatusCode, const QString& Description);
+
   private:
+    void setupPing();
+    void setupTrace();
+    void setupTelnet();
+    void pingAttempt(const QString& source);
+    QString pingSummary() const;
+    void waitForTelnet();
+
     void FormCreate();
     void buildControls();
     void buildMenus();
