@@ -8,7 +8,6 @@
 
 #include "NumericEdit.h"
 #include "PadColumn.h"
-#include "StandardError.h"
 #include "TncPing.h"
 #include "uVelkorTool.h"
 
@@ -25,12 +24,9 @@ void TfMain::setupPing() {
     };
     tmLooping = new QTimer(this);
     tmLooping->setInterval(kLoopIntervalMs);
-    connect(btnPing, &QPushButton::clicked, this,
-            [this] { RunHandler([this] { btnPingClick(); }); });
-    connect(tmLooping, &QTimer::timeout, this,
-            [this] { RunHandler([this] { tmLoopingTimer(); }); });
-    connect(cbLoopPing, &QCheckBox::toggled, this,
-            [this] { RunHandler([this] { cbLoopPingClick(); }); });
+    handle(btnPing, &QPushButton::clicked, &TfMain::btnPingClick);
+    handle(tmLooping, &QTimer::timeout, &TfMain::tmLoopingTimer);
+    handle(cbLoopPing, &QCheckBox::toggled, &TfMain::cbLoopPingClick);
 }
 
 void TfMain::btnPingClick() {

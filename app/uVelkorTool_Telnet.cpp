@@ -8,7 +8,6 @@
 
 #include "Clock.h"
 #include "NumericEdit.h"
-#include "StandardError.h"
 #include "TncTelnet.h"
 #include "uVelkorTool.h"
 
@@ -25,8 +24,7 @@ void TfMain::setupTelnet() {
     Telnet1->OnDisconnected = [this](TncTelnet*, int StatusCode, const QString& Description) {
         Telnet1Disconnected(StatusCode, Description);
     };
-    connect(btnTelnet, &QPushButton::clicked, this,
-            [this] { RunHandler([this] { btnTelnetClick(); }); });
+    handle(btnTelnet, &QPushButton::clicked, &TfMain::btnTelnetClick);
 }
 
 void TfMain::btnTelnetClick() {

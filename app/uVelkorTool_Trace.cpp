@@ -7,7 +7,6 @@
 #include <QScopeGuard>
 
 #include "PadColumn.h"
-#include "StandardError.h"
 #include "TncTraceRoute.h"
 #include "uVelkorTool.h"
 
@@ -28,10 +27,8 @@ void TfMain::setupTrace() {
                                   int Duration) {
         ncTraceRoute1Hop(HopNumber, HostAddress, Duration);
     };
-    connect(btnTracerute, &QPushButton::clicked, this,
-            [this] { RunHandler([this] { btnTraceruteClick(); }); });
-    connect(btnStopTrace, &QPushButton::clicked, this,
-            [this] { RunHandler([this] { btnStopTraceClick(); }); });
+    handle(btnTracerute, &QPushButton::clicked, &TfMain::btnTraceruteClick);
+    handle(btnStopTrace, &QPushButton::clicked, &TfMain::btnStopTraceClick);
 }
 
 void TfMain::btnTraceruteClick() {
