@@ -2,14 +2,16 @@
 //   reach-bench trace   trace route wall time with one and three silent hops, this program's
 //                       trace next to Debian's "traceroute -I -n -q 1 -w 10" on the same chain
 //   reach-bench ping    mean round trip of 20 echoes over a link that delays every frame 20 ms
-//                       (each way), this program's ping next to Debian's "ping"
+//                       (each way), this program's ping next to Debian's "ping", interleaved
 // Every address used lives in namespaces the benchmark creates and removes.
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <numeric>
 #include <vector>
 
@@ -57,45 +59,70 @@ double Mean(const std::vector<double>& v) {
     return v.empty() ? 0 : std::accumulate(v.begin(), v.end(), 0.0) / double(v.size());
 }
 
+double Median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// Debian ping's time for one echo from the client, in ms (negative when none came back).
+double DebianPingOnce(const NetNs& client, const std::string& server) {
+    const QString out =
+        QString::fromStdString(client.out("ping -n -c 1 -W 1 -s 32 " + server + " 2>&1"));
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("time=([0-9.]+) ms")).match(out);
+    return m.hasMatch() ? m.captured(1).toDouble() : -1;
+}
+
+// 20 rounds, each one echo of every kind in turn, so load on the machine hits all alike.
 void PingCase() {
     RouteChain chain(0, {{1, 20}});
     chain.client().exec("sysctl -qw net.ipv4.ping_group_range=\"0 2147483647\"");
     const std::string server = RouteChain::text(chain.serverAddress());
     chain.client().exec("ping -c 3 -i 0.2 -q " + server + " >/dev/null");  // neighbours learnt
 
-    std::vector<double> component, rawProbe, datagramProbe;
-    {
+    std::vector<double> component, rawProbe, datagramProbe, debian;
+    const auto probeOnce = [&](icmp::SocketKind kind, std::vector<double>& into) {
         NsEnter in(chain.client());
-        TncPing ping;
-        ping.setTimeout(1);
-        for (int i = 0; i < 20; ++i) {
+        auto probe = icmp::OpenIcmpProbe(0, kind);
+        probe->send({chain.serverAddress(), 0, 32, 1000});
+        for (bool got = false; !got;)
+            for (const auto& r : probe->wait(1000)) {
+                got = true;
+                if (r.outcome == icmp::Outcome::Reply) into.push_back(r.rttMs);
+            }
+    };
+    const std::vector<std::function<void()>> kinds = {
+        [&] {
+            NsEnter in(chain.client());
+            TncPing ping;
+            ping.setTimeout(1);
             ping.PingHost(QString::fromStdString(server));
             component.push_back(ping.ResponseTime());
-            usleep(200000);
-        }
-        for (auto [kind, into] : {std::pair{icmp::SocketKind::Raw, &rawProbe},
-                                  std::pair{icmp::SocketKind::Datagram, &datagramProbe}}) {
-            auto probe = icmp::OpenIcmpProbe(0, kind);
-            for (int i = 0; i < 20; ++i) {
-                probe->send({chain.serverAddress(), 0, 32, 1000});
-                for (bool got = false; !got;)
-                    for (const auto& r : probe->wait(1000)) {
-                        got = true;
-                        if (r.outcome == icmp::Outcome::Reply) into->push_back(r.rttMs);
-                    }
-                usleep(200000);
-            }
-        }
+        },
+        [&] { probeOnce(icmp::SocketKind::Raw, rawProbe); },
+        [&] { probeOnce(icmp::SocketKind::Datagram, datagramProbe); },
+        [&] {
+            if (const double t = DebianPingOnce(chain.client(), server); t >= 0)
+                debian.push_back(t);
+        },
+    };
+    // Each round runs every kind once, starting with a different one, so neither the first echo
+    // after a pause nor a burst of load on the machine falls on one kind only.
+    for (int round = 0; round < 20; ++round) {
+        for (std::size_t k = 0; k < kinds.size(); ++k)
+            kinds[(k + std::size_t(round)) % kinds.size()]();
+        usleep(100000);
     }
-    const std::string out = chain.client().out("ping -n -c 20 -i 0.2 -s 32 " + server);
-    QRegularExpressionMatch m = QRegularExpression(QStringLiteral("= [0-9.]+/([0-9.]+)/"))
-                                    .match(QString::fromStdString(out));
-    std::printf("20 echoes, 32 data bytes, link delaying each frame 20 ms:\n");
-    std::printf("  TncPing ResponseTime (whole ms) mean %.3f ms\n", Mean(component));
-    std::printf("  prober, raw socket               mean %.3f ms\n", Mean(rawProbe));
-    std::printf("  prober, datagram socket          mean %.3f ms\n", Mean(datagramProbe));
-    std::printf("  Debian ping                      avg  %s ms\n",
-                m.hasMatch() ? qPrintable(m.captured(1)) : "?");
+    std::printf("20 rounds, 32 data bytes, link delaying each frame 20 ms each way:\n");
+    std::printf("  TncPing ResponseTime (whole ms) mean %.3f ms, median %.3f ms (%zu)\n",
+                Mean(component), Median(component), component.size());
+    std::printf("  prober, raw socket               mean %.3f ms, median %.3f ms (%zu)\n",
+                Mean(rawProbe), Median(rawProbe), rawProbe.size());
+    std::printf("  prober, datagram socket          mean %.3f ms, median %.3f ms (%zu)\n",
+                Mean(datagramProbe), Median(datagramProbe), datagramProbe.size());
+    std::printf("  Debian ping                      mean %.3f ms, median %.3f ms (%zu)\n",
+                Mean(debian), Median(debian), debian.size());
 }
 
 }  // namespace

@@ -31,9 +31,19 @@ class ScriptedPing : public TncPing {
         QString remote;
         bool other = false;
     };
-    static Step Reply(const QString& source, int time) { return {true, source, time}; }
+    static Step Reply(const QString& source, int time) {
+        Step s;
+        s.source = source;
+        s.time = time;
+        return s;
+    }
     static Step Fail(int code, const QString& text, const QString& remote = {}) {
-        return {false, {}, 0, code, text, remote};
+        Step s;
+        s.reply = false;
+        s.code = code;
+        s.text = text;
+        s.remote = remote;
+        return s;
     }
 
     std::deque<Step> script;

@@ -121,8 +121,8 @@ RouteChain::RouteChain(int routers, const std::map<int, int>& delayMs) {
     for (int link = 1; link < nodes; ++link) {
         NetNs& left = *m_nodes[std::size_t(link - 1)];
         NetNs& right = *m_nodes[std::size_t(link)];
-        const std::string l = "l" + std::to_string(link) + "a",
-                          r = "l" + std::to_string(link) + "b";
+        const std::string name = std::string(1, 'l').append(std::to_string(link));
+        const std::string l = name + 'a', r = name + 'b';
         const std::string la = text(linkAddress(link, 1)) + "/24";
         const std::string ra = text(linkAddress(link, 2)) + "/24";
         if (auto d = delayMs.find(link); d != delayMs.end() && d->second > 0) {
