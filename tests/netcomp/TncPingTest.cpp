@@ -71,6 +71,7 @@ TEST(TncPing, ReplyTimeOutAndUnreachableAcrossNamespaces) {
     ping.setTimeout(1);
     Echoes echoes(ping);
 
+    ping.setPacketSize(5000);  // fragmented on the way: larger than the links' MTU
     ping.PingHost(Q(chain.serverAddress()));
     EXPECT_EQ(echoes.responses, 1);
     EXPECT_EQ(ping.ResponseSource(), Q(chain.serverAddress()));
