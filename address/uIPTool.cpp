@@ -33,11 +33,6 @@ std::optional<qint32> ToInt(const QString& piece) {
     return value;
 }
 
-qint32 StrictInt(const QString& piece) {
-    if (auto value = ToInt(piece)) return *value;
-    throw Exception(QStringLiteral("'%1' is not a valid integer value").arg(piece));
-}
-
 qint32 LenientInt(const QString& piece) {
     return ToInt(piece).value_or(0);
 }
@@ -49,6 +44,11 @@ QString UpperAsciiLetters(QString text) {
 }
 
 }  // namespace
+
+qint32 StrictToInt(const QString& text) {
+    if (auto value = ToInt(text)) return *value;
+    throw Exception(QStringLiteral("'%1' is not a valid integer value").arg(text));
+}
 
 bool IsValidIPv4(const QString& text) {
     // Compiled for each check on purpose: the helpers keep no state between calls.
@@ -74,7 +74,7 @@ quint32 ParseIPv4(const QString& text) {
     if (pieces.size() != 4) throw Exception(QStringLiteral("Invalid IP Address format"));
     quint32 value = 0;
     for (const QString& piece : pieces)
-        value = (value << 8) | static_cast<quint32>(StrictInt(piece));
+        value = (value << 8) | static_cast<quint32>(StrictToInt(piece));
     return value;
 }
 
@@ -95,7 +95,7 @@ int MaskBitCount(const QString& mask) {
     if (pieces.size() != 4) throw Exception(QStringLiteral("Invalid Subnet Mask format"));
     int bits = 0;
     for (const QString& piece : pieces) {
-        const qint32 value = StrictInt(piece);
+        const qint32 value = StrictToInt(piece);
         if (value < 0 || value > 255)
             throw Exception(QStringLiteral("Invalid value in Subnet Mask: ") + piece);
         bits += CountBits(static_cast<quint32>(value));

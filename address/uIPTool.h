@@ -16,6 +16,10 @@ struct DnsServerPair {
     QString second;
 };
 
+// Strict decimal conversion: optional sign and digits within the signed 32-bit range, nothing else.
+// Fails with "'<text>' is not a valid integer value".
+qint32 StrictToInt(const QString& text);
+
 // True when the whole text is four dot-joined decimal parts of value 0..255 (leading zeros
 // allowed).
 bool IsValidIPv4(const QString& text);

@@ -24,6 +24,14 @@ class ScriptedDialogs : public Dialogs {
     std::deque<QString> fileNames;  // for saveFileName; empty (cancel) when empty
     std::vector<Shown> shown;
 
+    // Texts of the boxes of one kind, in order.
+    QStringList texts(const QString& kind) const {
+        QStringList out;
+        for (const auto& s : shown)
+            if (s.kind == kind) out << s.text;
+        return out;
+    }
+
     QStringList errors() const {
         QStringList out;
         for (const auto& s : shown)
