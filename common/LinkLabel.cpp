@@ -3,6 +3,8 @@
 #include <QDesktopServices>
 #include <QMouseEvent>
 
+#include "StandardError.h"
+
 namespace {
 
 LinkLabel::Opener& CurrentOpener() {
@@ -12,54 +14,63 @@ LinkLabel::Opener& CurrentOpener() {
 
 }  // namespace
 
-LinkLabel::LinkLabel(const QUrl& url, QWidget* parent) : QLabel(parent), m_url(url) {
+LinkLabel::LinkLabel(const QString& caption, const QUrl& url, QWidget* parent)
+    : QLabel(caption, parent), m_url(url) {
     setTextFormat(Qt::PlainText);
-    setText(url.toString());
     setCursor(Qt::PointingHandCursor);
-    QFont f = font();
-    f.setUnderline(true);
-    setFont(f);
+    setToolTip(url.toString());
+    paintAs(false);
 }
 
-void LinkLabel::setNormalColor(const QColor& c) {
-    m_normal = c;
-    applyColor(restingColor());
+void LinkLabel::setColors(const QColor& normal, const QColor& hover, const QColor& visited) {
+    m_normal = normal;
+    m_hover = hover;
+    m_visitedColor = visited;
+    paintAs(m_hovered);
+}
+
+void LinkLabel::setAlwaysUnderlined(bool on) {
+    m_alwaysUnderlined = on;
+    paintAs(m_hovered);
 }
 
 void LinkLabel::SetOpener(Opener opener) {
     CurrentOpener() = std::move(opener);
 }
 
-void LinkLabel::mouseReleaseEvent(QMouseEvent* e) {
-    QLabel::mouseReleaseEvent(e);
-    if (e->button() != Qt::LeftButton || !rect().contains(e->position().toPoint())) return;
-    const Opener& opener = CurrentOpener();
-    if (opener)
-        opener(m_url);
-    else
-        QDesktopServices::openUrl(m_url);
-    m_visited = true;
-    applyColor(underMouse() && m_hover.isValid() ? m_hover : restingColor());
-    emit clicked();
-}
-
-void LinkLabel::enterEvent(QEnterEvent* e) {
-    QLabel::enterEvent(e);
-    if (m_hover.isValid()) applyColor(m_hover);
-}
-
-void LinkLabel::leaveEvent(QEvent* e) {
-    QLabel::leaveEvent(e);
-    applyColor(restingColor());
-}
-
-QColor LinkLabel::restingColor() const {
-    return m_visited && m_visitedColor.isValid() ? m_visitedColor : m_normal;
-}
-
-void LinkLabel::applyColor(const QColor& c) {
-    if (!c.isValid()) return;
+void LinkLabel::paintAs(bool hovered) {
+    m_hovered = hovered;
+    QColor color = m_visited && m_visitedColor.isValid() ? m_visitedColor : m_normal;
+    if (hovered && m_hover.isValid()) color = m_hover;
     QPalette p = palette();
-    p.setColor(QPalette::WindowText, c);
+    p.setColor(QPalette::WindowText, color);
     setPalette(p);
+    QFont f = font();
+    f.setUnderline(hovered || m_alwaysUnderlined);
+    setFont(f);
+}
+
+void LinkLabel::enterEvent(QEnterEvent* event) {
+    paintAs(true);
+    QLabel::enterEvent(event);
+}
+
+void LinkLabel::leaveEvent(QEvent* event) {
+    paintAs(false);
+    QLabel::leaveEvent(event);
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        RunHandler([this] {
+            if (const Opener& opener = CurrentOpener())
+                opener(m_url);
+            else
+                QDesktopServices::openUrl(m_url);
+        });
+        m_visited = true;
+        paintAs(m_hovered);
+        emit clicked();
+    }
+    QLabel::mouseReleaseEvent(event);
 }

@@ -5,20 +5,21 @@
 #include <QUrl>
 #include <functional>
 
-// A label that opens its address in the default browser when clicked. Optional colours for the
-// mouse hovering over it and for after the first click (visited).
+// A label that opens an address in the default browser when clicked. By default it is blue,
+// turns green and underlined while the mouse is over it; windows can set their own colours for
+// rest, hover and after the first click (visited), and a permanent underline.
 class LinkLabel : public QLabel {
     Q_OBJECT
   public:
     using Opener = std::function<bool(const QUrl&)>;
 
-    explicit LinkLabel(const QUrl& url, QWidget* parent = nullptr);
+    LinkLabel(const QString& caption, const QUrl& url, QWidget* parent = nullptr);
 
-    QUrl url() const { return m_url; }
+    const QUrl& url() const { return m_url; }
+    bool hovered() const { return m_hovered; }
     bool visited() const { return m_visited; }
-    void setNormalColor(const QColor& c);
-    void setHoverColor(const QColor& c) { m_hover = c; }
-    void setVisitedColor(const QColor& c) { m_visitedColor = c; }
+    void setColors(const QColor& normal, const QColor& hover, const QColor& visited);
+    void setAlwaysUnderlined(bool on);
 
     // How addresses are opened; tests install their own (an empty one restores the desktop's).
     static void SetOpener(Opener opener);
@@ -27,17 +28,18 @@ class LinkLabel : public QLabel {
     void clicked();
 
   protected:
-    void mouseReleaseEvent(QMouseEvent* e) override;
-    void enterEvent(QEnterEvent* e) override;
-    void leaveEvent(QEvent* e) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    void applyColor(const QColor& c);
-    QColor restingColor() const;
+    void paintAs(bool hovered);
 
     QUrl m_url;
-    QColor m_normal;
-    QColor m_hover;
-    QColor m_visitedColor;
+    QColor m_normal{0x0d, 0x47, 0xa1};
+    QColor m_hover{0x00, 0x80, 0x00};
+    QColor m_visitedColor;  // invalid: visited looks like normal
+    bool m_alwaysUnderlined = false;
+    bool m_hovered = false;
     bool m_visited = false;
 };
