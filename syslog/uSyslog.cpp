@@ -1,3 +1,209 @@
 #include "uSyslog.h"
 
-TfSyslog::TfSyslog(QWidget* parent) : QMainWindow(parent) {}
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "NumericEdit.h"
+#include "StandardError.h"
+#include "SyslogLineModel.h"
+#include "TncSysLog.h"
+
+namespace {
+
+QFont CourierNew(int pixels) {
+    QFont f(QStringLiteral("Courier New"));
+    f.setStyleHint(QFont::Monospace);
+    f.setPixelSize(pixels);
+    return f;
+}
+
+QPushButton* Button(const QString& caption, const QString& hint = {}) {
+    auto* b = new QPushButton(caption);
+    b->setToolTip(hint);
+    return b;
+}
+
+}  // namespace
+
+TfSyslog::TfSyslog(QWidget* parent, TncSysLog* component)
+    : QMainWindow(parent),
+      ncSysLog(component ? component : new TncSysLog(this)),
+      m_model(new SyslogLineModel(this)),
+      m_clockTimer(new QTimer(this)) {
+    setWindowTitle(QStringLiteral("Syslog Server"));
+    setAttribute(Qt::WA_QuitOnClose, false);  // closing only hides it
+    ncSysLog->SetRemoteHost(QStringLiteral("127.0.0.1"));
+    buildControls();
+    buildSenderPanel();
+    wireHandlers();
+    resize(900, 640);
+}
+
+TfSyslog::~TfSyslog() {
+    ncSysLog->OnPacketIn = nullptr;
+}
+
+void TfSyslog::buildControls() {
+    auto* central = new QWidget;
+    auto* page = new QVBoxLayout(central);
+
+    btnStart = Button(QStringLiteral("Start Receive Syslog"), QStringLiteral("เริ่มเก็บ Log"));
+    btnStop = Button(QStringLiteral("Stop"), QStringLiteral("หยุดการเก็บ log"));
+    btnTest =
+        Button(QStringLiteral("ทดสอบ Syslog Loopback."), QStringLiteral("Test Send Message Log"));
+    btnTest->setEnabled(false);
+    btnSave = Button(QStringLiteral("Save Log"), QStringLiteral("เริ่มเก็บ Log"));
+    btnClearLog = Button(QStringLiteral("Clear Log"), QStringLiteral("เริ่มเก็บ Log"));
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {btnStart, btnStop, btnTest}) buttons->addWidget(b);
+    buttons->addStretch();
+    buttons->addWidget(btnSave);
+    buttons->addWidget(btnClearLog);
+    page->addLayout(buttons);
+
+    edValue = new NumericEdit(10, 100000, 10000, /*grouping=*/true);
+    edValue->setMaximumWidth(90);
+    auto* limit = new QHBoxLayout;
+    limit->addWidget(new QLabel(QStringLiteral("จำนวน Lines:")));
+    limit->addWidget(edValue);
+    limit->addWidget(new QLabel(QStringLiteral("เมื่อครบจำนวนจะถูกบันทึกใน Current Directory ")));
+    limit->addStretch();
+    page->addLayout(limit);
+
+    cbFacility = new QCheckBox(QStringLiteral("Facility"));
+    cbSeverity = new QCheckBox(QStringLiteral("Severity"));
+    cbHostName = new QCheckBox(QStringLiteral("Hostname"));
+    cbSourceAddress = new QCheckBox(QStringLiteral("Source Address"));
+    cbStampdatetime = new QCheckBox(QStringLiteral("Local Host Date/Time."));
+    auto* options = new QHBoxLayout;
+    options->addWidget(new QLabel(QStringLiteral("Insert Option:")));
+    for (QCheckBox* c : {cbFacility, cbSeverity, cbHostName, cbSourceAddress, cbStampdatetime})
+        options->addWidget(c);
+    options->addStretch();
+    page->addLayout(options);
+
+    pnMessage = new QWidget;
+    pnMessage->setVisible(false);
+    page->addWidget(pnMessage);
+
+    LogBox = new QListView;
+    LogBox->setModel(m_model);
+    LogBox->setUniformItemSizes(true);  // constant-time geometry for up to 100 000 rows
+    LogBox->setSelectionMode(QAbstractItemView::SingleSelection);
+    LogBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    LogBox->setFont(CourierNew(12));
+    LogBox->setToolTip(QStringLiteral("Click เพื่อดูรายละเอียด"));
+    page->addWidget(LogBox, 3);
+
+    mmDetail = new QPlainTextEdit;
+    mmDetail->setReadOnly(true);
+    mmDetail->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mmDetail->setFont(CourierNew(16));
+    mmDetail->setStyleSheet(QStringLiteral("QPlainTextEdit { background: black; color: white; }"));
+    page->addWidget(mmDetail, 1);
+    setCentralWidget(central);
+
+    spStatus = new QLabel;
+    ClockStatus1 = new QLabel;
+    statusBar()->addWidget(spStatus, 1);
+    statusBar()->addPermanentWidget(ClockStatus1);
+    m_clockTimer->setInterval(500);
+}
+
+void TfSyslog::buildSenderPanel() {
+    edIP = new QLineEdit(QStringLiteral("127.0.0.1"));
+    const QString part = QStringLiteral("(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])");
+    edIP->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("(%1\\.){0,3}%1?").arg(part)), edIP));
+    edIP->setMaximumWidth(130);
+    edPort = new NumericEdit(1, 65535, 514);
+    edPort->setMaximumWidth(70);
+    edMessage = new QLineEdit(QStringLiteral("> Test send syslog message successfully."));
+    edSendCount = new NumericEdit(1, 100, 5);
+    edSendCount->setMaximumWidth(50);
+    btnSend = Button(QStringLiteral("Send"));
+    btnClose = Button(QStringLiteral("Close.."));
+
+    auto* grid = new QGridLayout(pnMessage);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(new QLabel(QStringLiteral("IP Address:")), 0, 0);
+    grid->addWidget(edIP, 0, 1);
+    grid->addWidget(edPort, 0, 2);
+    grid->addWidget(edMessage, 0, 3);
+    grid->addWidget(new QLabel(QStringLiteral("จำนวน Log:")), 0, 4);
+    grid->addWidget(edSendCount, 0, 5);
+    grid->addWidget(btnSend, 0, 6);
+    grid->addWidget(btnClose, 0, 7);
+    grid->setColumnStretch(3, 1);
+}
+
+void TfSyslog::wireHandlers() {
+    auto on = [this](QPushButton* b, void (TfSyslog::*handler)()) {
+        connect(b, &QPushButton::clicked, this,
+                [this, handler] { RunHandler([&] { (this->*handler)(); }); });
+    };
+    on(btnStart, &TfSyslog::btnStartClick);
+    on(btnStop, &TfSyslog::btnStopClick);
+    on(btnTest, &TfSyslog::btnTestClick);
+    on(btnClearLog, &TfSyslog::btnClearLogClick);
+    on(btnSave, &TfSyslog::btnSaveClick);
+    on(btnSend, &TfSyslog::btnSendClick);
+    on(btnClose, &TfSyslog::btnCloseClick);
+    connect(LogBox, &QListView::clicked, this, [this] { RunHandler([&] { LogBoxClick(); }); });
+    connect(LogBox->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_applyingSelection) m_selectedRow = current.isValid() ? current.row() : -1;
+            });
+    connect(m_clockTimer, &QTimer::timeout, this, &TfSyslog::tickClock);
+    ncSysLog->OnPacketIn = [this](TncSysLog* sender, int fc, const QString& f, int sc,
+                                  const QString& s, const QString& ts, const QString& host,
+                                  const QString& msg, bool conforms, const QString& packet,
+                                  const QByteArray& bytes, const QString& source, int port) {
+        ncSysLogPacketIn(sender, fc, f, sc, s, ts, host, msg, conforms, packet, bytes, source,
+                         port);
+    };
+}
+
+int TfSyslog::selectedRow() const {
+    return m_selectedRow;
+}
+
+void TfSyslog::selectRow(int row) {
+    m_selectedRow = row;
+    if (m_selectionPending) return;
+    m_selectionPending = true;
+    QTimer::singleShot(0, this, &TfSyslog::applySelection);
+}
+
+void TfSyslog::applySelection() {
+    m_selectionPending = false;
+    m_applyingSelection = true;
+    if (m_selectedRow < 0 || m_selectedRow >= m_model->rowCount()) {
+        LogBox->selectionModel()->clear();
+    } else {
+        const QModelIndex index = m_model->index(m_selectedRow);
+        LogBox->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        LogBox->scrollTo(index);
+    }
+    m_applyingSelection = false;
+}
+
+void TfSyslog::closeEvent(QCloseEvent* event) {
+    bool canClose = false;
+    RunHandler([&] { canClose = FormCloseQuery(); });
+    if (canClose)
+        event->accept();  // hides the window; it lives on with its list
+    else
+        event->ignore();
+}

@@ -1,0 +1,33 @@
+// The loopback sender panel.
+#include <QLineEdit>
+#include <QScopeGuard>
+
+#include "NumericEdit.h"
+#include "TncSysLog.h"
+#include "uSyslog.h"
+
+void TfSyslog::btnSendClick() {
+    // Whatever happens, the receiver ends as it was found (listening again, or closed), and
+    // the buttons and caption show what the component really does.
+    const bool wasListening = ncSysLog->Active();
+    auto restore = qScopeGuard([&] {
+        if (!wasListening && ncSysLog->Active()) {
+            try {
+                ncSysLog->SetActive(false);
+            } catch (...) {  // closing cannot fail in practice; the state check below holds
+            }
+        }
+        if (wasListening && !ncSysLog->Active()) setStopped();
+    });
+    if (ncSysLog->Active()) ncSysLog->SetActive(false);
+    ncSysLog->SetRemoteHost(edIP->text());
+    ncSysLog->SetRemotePort(edPort->value());
+    ncSysLog->SetActive(true);
+    const QString text = QStringLiteral(" > ") + edMessage->text();
+    const int count = edSendCount->value();
+    for (int i = 1; i <= count; ++i) ncSysLog->SendPacket(5, 7, QString::number(i) + text);
+}
+
+void TfSyslog::btnCloseClick() {
+    pnMessage->setVisible(false);
+}

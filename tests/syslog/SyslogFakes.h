@@ -1,0 +1,119 @@
+#pragma once
+
+// Seams for the syslog window tests: a scripted syslog component, a fixed clock, scripted boxes.
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <deque>
+#include <functional>
+
+#include "Clock.h"
+#include "Dialogs.h"
+#include "TncSysLog.h"
+
+// Records every call in order and fails on cue; raises OnPacketIn from raw datagrams.
+class FakeSysLog : public TncSysLog {
+  public:
+    QStringList calls;
+    bool active = false;
+    std::function<void(const QString& call)> failOn;  // throw EncSysLog from here to fail a call
+
+    bool Active() const override {
+        const_cast<FakeSysLog*>(this)->calls << QStringLiteral("Active?");
+        return active;
+    }
+    void SetActive(bool a) override {
+        record(QStringLiteral("Active=%1").arg(a));
+        active = a;
+    }
+    void SetRemoteHost(const QString& h) override {
+        record(QStringLiteral("RemoteHost=") + h);
+        TncSysLog::SetRemoteHost(h);
+    }
+    void SetRemotePort(int p) override {
+        record(QStringLiteral("RemotePort=%1").arg(p));
+        TncSysLog::SetRemotePort(p);
+    }
+    void SendPacket(int f, int s, const QString& m) override {
+        record(QStringLiteral("Send %1 %2 ").arg(f).arg(s) + m);
+    }
+    void inject(const QByteArray& datagram, const QString& from = QStringLiteral("192.0.2.7")) {
+        ReportDatagram(datagram, from, 50514);
+    }
+
+  private:
+    void record(const QString& call) {
+        if (failOn) failOn(call);
+        calls << call;
+    }
+};
+
+class FixedClock : public Clock {
+  public:
+    QDateTime time{QDate(2026, 12, 9), QTime(14, 5, 7)};
+    FixedClock() { SetClock(this); }
+    ~FixedClock() override { SetClock(nullptr); }
+    QDateTime now() const override { return time; }
+};
+
+class FakeDialogs : public Dialogs {
+  public:
+    struct Shown {
+        QString kind, caption, text;
+    };
+    std::deque<Answer> answers;
+    std::deque<QString> fileNames;
+    std::vector<Shown> shown;
+    FakeDialogs() { SetDialogs(this); }
+    ~FakeDialogs() override { SetDialogs(nullptr); }
+
+    QStringList texts(const QString& kind) const {
+        QStringList out;
+        for (const auto& s : shown)
+            if (s.kind == kind) out << s.text;
+        return out;
+    }
+    void information(QWidget*, const QString& c, const QString& t) override {
+        shown.push_back({"information", c, t});
+    }
+    Answer confirm(QWidget*, const QString& c, const QString& t) override {
+        shown.push_back({"confirm", c, t});
+        if (answers.empty()) return Answer::Dismissed;
+        const Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void error(QWidget*, const QString& c, const QString& t) override {
+        shown.push_back({"error", c, t});
+    }
+    QString saveFileName(QWidget*, const QString& c, const QString& dir, const QString& filter,
+                         const QString& suffix) override {
+        shown.push_back({"save", c, dir + u'|' + filter + u'|' + suffix});
+        if (fileNames.empty()) return {};
+        const QString f = fileNames.front();
+        fileNames.pop_front();
+        return f;
+    }
+};
+
+// Makes a directory the process's current one for the guard's lifetime.
+class InDirectory {
+  public:
+    explicit InDirectory(const QString& dir) : m_old(QDir::currentPath()) { QDir::setCurrent(dir); }
+    ~InDirectory() { QDir::setCurrent(m_old); }
+
+  private:
+    QString m_old;
+};
+
+// Lines of a saved log file (CR LF after each), or an empty list when it does not exist.
+inline QStringList FileLines(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QString all = QString::fromLocal8Bit(f.readAll());
+    if (all.isEmpty()) return {};
+    EXPECT_TRUE(all.endsWith(QStringLiteral("\r\n"))) << path.toStdString();
+    all.chop(2);
+    return all.split(QStringLiteral("\r\n"));
+}

@@ -1,0 +1,239 @@
+// The syslog list as a store: stamps, rotation into "auto-" files, Clear Log, Save Log and the
+// save on closing, with their failure paths. Component, clock and boxes are scripted.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include "AnsiCodePage.h"
+#include "DateTimeFormat.h"
+#include "NumericEdit.h"
+#include "Root.h"
+#include "SyslogFakes.h"
+#include "SyslogLineModel.h"
+#include "uSyslog.h"
+
+namespace {
+
+const QString kNotice = QStringLiteral("Save log-data to --> ");
+
+class SyslogStore : public ::testing::Test {
+  protected:
+    QTemporaryDir dir;
+    InDirectory in{dir.path()};
+    FixedClock clock;
+    FakeDialogs boxes;
+    FakeSysLog component;
+    TfSyslog w{nullptr, &component};
+
+    QStringList list() const { return w.lines().lines(); }
+    QString stampName(const QString& prefix, const QString& number = {}) const {
+        return dir.path() + u'/' + prefix + FormatDateTime(stamp::FileName, clock.time) + number +
+               QStringLiteral("-log.txt");
+    }
+    QStringList files() const { return QDir(dir.path()).entryList(QDir::Files, QDir::Name); }
+    void append(int from, int to) {
+        for (int i = from; i <= to; ++i) w.AddLogLine(QString::number(i));
+    }
+};
+
+QStringList Numbers(int from, int to) {
+    QStringList out;
+    for (int i = from; i <= to; ++i) out << QString::number(i);
+    return out;
+}
+
+}  // namespace
+
+// Limit 10, stamp off: the 11th line rotates; the notice opens the next file; two rotations in
+// the same second keep both files.
+TEST_F(SyslogStore, RotatesPastTheLimitIntoDistinctFiles) {
+    w.edValue->setValue(10);
+    append(1, 10);
+    EXPECT_EQ(list(), Numbers(1, 10));
+    EXPECT_EQ(w.selectedRow(), 9);
+    EXPECT_TRUE(files().isEmpty());
+
+    append(11, 11);
+    const QString first = stampName("auto-");
+    EXPECT_EQ(FileLines(first), Numbers(1, 11));
+    EXPECT_EQ(list(), QStringList{kNotice + first});
+    EXPECT_EQ(w.selectedRow(), -1);
+
+    append(12, 21);  // notice + 10 lines = 11 > 10: rotates again within the same second
+    const QString second = stampName("auto-", "-2");
+    EXPECT_EQ(FileLines(second), QStringList{kNotice + first} + Numbers(12, 21));
+    EXPECT_EQ(FileLines(first), Numbers(1, 11));  // not overwritten
+    EXPECT_EQ(list(), QStringList{kNotice + second});
+}
+
+TEST_F(SyslogStore, StampOnPrefixesLinesButNotTheRotationNotice) {
+    w.edValue->setValue(10);
+    w.cbStampdatetime->setChecked(true);
+    const QString stamp = FormatDateTime(stamp::LogLine, clock.time);
+    ASSERT_EQ(stamp.size(), 19);
+    w.AddLogLine("abc");
+    EXPECT_EQ(list().last(), stamp + " abc");
+    append(2, 11);
+    EXPECT_EQ(list(), QStringList{kNotice + stampName("auto-")});
+
+    boxes.answers = {Dialogs::Answer::Yes};
+    w.btnClearLogClick();
+    EXPECT_EQ(list(), QStringList{stamp + " " + kNotice + stampName("before-clear-")});
+    EXPECT_EQ(w.selectedRow(), 0);
+}
+
+TEST_F(SyslogStore, LoweringTheLimitRotatesTheWholeListAtTheNextAppend) {
+    w.edValue->setValue(20);
+    append(1, 15);
+    w.edValue->setValue(10);
+    EXPECT_EQ(list().size(), 15);  // nothing happens until a line comes
+    append(16, 16);
+    EXPECT_EQ(FileLines(stampName("auto-")), Numbers(1, 16));
+    EXPECT_EQ(list().size(), 1);
+}
+
+TEST_F(SyslogStore, ClearAskedAndAnswered) {
+    append(1, 3);
+    for (auto answer : {Dialogs::Answer::No, Dialogs::Answer::Dismissed}) {
+        boxes.answers = {answer};
+        w.btnClearLogClick();
+        EXPECT_EQ(list(), Numbers(1, 3));
+        EXPECT_TRUE(files().isEmpty());
+    }
+    EXPECT_EQ(boxes.texts("confirm"), QStringList(2, QStringLiteral("ต้องการ Clear ข้อมูลหรือไม่?")));
+
+    boxes.answers = {Dialogs::Answer::Yes};
+    w.btnClearLogClick();
+    EXPECT_EQ(FileLines(stampName("before-clear-")), Numbers(1, 3));
+
+    // Yes on an empty list still writes a file, with no lines.
+    SyslogLineModel& model = const_cast<SyslogLineModel&>(w.lines());
+    model.clear();
+    boxes.answers = {Dialogs::Answer::Yes};
+    w.btnClearLogClick();
+    const QString empty = stampName("before-clear-", "-2");
+    EXPECT_TRUE(QFileInfo::exists(empty));
+    EXPECT_EQ(QFileInfo(empty).size(), ansi::IsUtf8() ? 3 : 0);  // at most the byte-order mark
+    EXPECT_EQ(list(), QStringList{kNotice + empty});
+}
+
+TEST_F(SyslogStore, ClosingSavesNonEmptyListsAndKeepsThem) {
+    w.show();
+    EXPECT_TRUE(w.close());
+    EXPECT_TRUE(files().isEmpty());  // empty list: no file
+
+    append(1, 2);
+    w.show();
+    EXPECT_TRUE(w.close());
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(FileLines(stampName("before-close-")), Numbers(1, 2));
+    EXPECT_EQ(list(), Numbers(1, 2));  // unchanged, no notice
+
+    append(3, 3);
+    w.show();
+    EXPECT_TRUE(w.close());
+    EXPECT_EQ(FileLines(stampName("before-close-", "-2")), Numbers(1, 3));
+    EXPECT_EQ(list(), Numbers(1, 3));
+}
+
+TEST_F(SyslogStore, SaveLogAddsTheExtensionAndANoticeWithoutLimitCheck) {
+    w.edValue->setValue(10);
+    append(1, 10);
+    w.btnSaveClick();  // cancelled
+    EXPECT_TRUE(files().isEmpty());
+    EXPECT_EQ(list().size(), 10);
+
+    boxes.fileNames = {dir.filePath("mylog")};
+    w.btnSaveClick();
+    const QString saved = dir.filePath("mylog.txt");
+    EXPECT_EQ(FileLines(saved), Numbers(1, 10));
+    EXPECT_EQ(list(), Numbers(1, 10) << kNotice + saved);  // 11 lines, not rotated yet
+    EXPECT_EQ(boxes.texts("information"), QStringList{"Save Log-File: " + saved});
+    EXPECT_EQ(boxes.shown[1].caption, "Save LOG to File");
+    EXPECT_EQ(boxes.shown[1].text, dir.path() + u'/' + FormatDateTime(stamp::FileName, clock.time) +
+                                       "-log|Text File (*.txt)|txt");
+
+    append(11, 11);  // now it rotates, notice included
+    EXPECT_EQ(FileLines(stampName("auto-")).size(), 12);
+}
+
+// A save that cannot write: the error box for button handlers, nothing shown for received
+// packets, no line lost, and the rotation tried again at every append.
+TEST_F(SyslogStore, UnwritableDirectoryKeepsLinesAndRetries) {
+    w.edValue->setValue(10);
+    append(1, 10);
+    struct Unwritable {  // as root, only a changed effective user is refused
+        QString path;
+        explicit Unwritable(QString p) : path(std::move(p)) {
+            if (::geteuid() == 0)
+                ::syscall(SYS_setresuid, -1, 65534, -1);
+            else
+                QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+        }
+        ~Unwritable() {
+            ::syscall(SYS_setresuid, -1, 0, -1);
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+    };
+    {
+        Unwritable locked(dir.path());
+        w.btnStop->click();  // its line is the 11th: the rotation fails inside a button handler
+        ASSERT_EQ(boxes.texts("error").size(), 1);
+        EXPECT_TRUE(
+            boxes.texts("error")[0].startsWith("Cannot create file \"" + stampName("auto-")))
+            << boxes.texts("error")[0].toStdString();
+        EXPECT_EQ(list().size(), 11);
+
+        component.inject("<13>Oct 11 22:14:15 host received");  // fails silently
+        EXPECT_EQ(list().size(), 12);
+        EXPECT_EQ(boxes.texts("error").size(), 1);
+        EXPECT_TRUE(component.LastEventError().startsWith(
+            "An unhandled error occurred in the PacketIn event handler: Cannot create file"));
+        EXPECT_TRUE(w.spStatus->text().isEmpty());  // the handler stopped at the failed append
+
+        boxes.answers = {Dialogs::Answer::Yes};
+        w.btnClearLog->click();
+        EXPECT_EQ(list().size(), 12);  // Clear did not empty the list
+
+        EXPECT_FALSE(w.close());  // the close is abandoned
+        EXPECT_EQ(boxes.texts("error").size(), 3);
+    }
+    EXPECT_TRUE(files().isEmpty());
+    w.AddLogLine("13");
+    const QStringList saved = FileLines(stampName("auto-"));
+    ASSERT_EQ(saved.size(), 13);
+    EXPECT_EQ(saved.last(), "13");
+    EXPECT_EQ(list().size(), 1);
+}
+
+// With the root as current directory the names hold two separators and the files go there.
+// This thread alone is moved into a private root (a temporary directory).
+TEST_F(SyslogStore, RootAsCurrentDirectory) {
+    VT_REQUIRE_ROOT();
+    w.edValue->setValue(10);
+    append(1, 10);
+    const int realRoot = ::open("/", O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::unshare(CLONE_FS), 0);
+    ASSERT_EQ(::chroot(dir.path().toLocal8Bit().constData()), 0);
+    ASSERT_EQ(::chdir("/"), 0);
+    append(11, 11);
+    const QStringList shown = list();
+    ::fchdir(realRoot);
+    ::chroot(".");
+    ::close(realRoot);
+    QDir::setCurrent(dir.path());
+
+    const QString name = "auto-" + FormatDateTime(stamp::FileName, clock.time) + "-log.txt";
+    EXPECT_EQ(shown, QStringList{kNotice + "//" + name});
+    EXPECT_EQ(FileLines(dir.filePath(name)), Numbers(1, 11));
+}
