@@ -32,6 +32,22 @@ QString PlainAddress(const QHostAddress& address) {
     return isV4 ? QHostAddress(v4).toString() : address.toString();
 }
 
+// A numeric address: IPv6, or IPv4 as exactly four decimal parts (the resolver would also take
+// "1.2.3" or "010.1.1.1" and mean something else than the user typed).
+bool IsNumericAddress(const QString& text) {
+    if (text.contains(u':')) return QHostAddress(text).protocol() == QAbstractSocket::IPv6Protocol;
+    const QStringList parts = text.split(u'.');
+    if (parts.size() != 4) return false;
+    for (const QString& p : parts) {
+        bool ok = false;
+        const int v = p.toInt(&ok);
+        if (p.isEmpty() || p.size() > 3 || !ok || v > 255 || !p[0].isDigit() ||
+            (p.size() > 1 && p[0] == u'0'))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 TncSysLog::TncSysLog(QObject* parent) : QObject(parent) {}
@@ -88,8 +104,7 @@ void TncSysLog::SetLocalPort(int port) {
 }
 
 void TncSysLog::SetRemoteHost(const QString& host) {
-    QHostAddress address;
-    if (!address.setAddress(host.trimmed()))
+    if (!IsNumericAddress(host.trimmed()))
         Fail(
             ErrBadRemoteHost,
             QStringLiteral("Invalid remote host \"%1\": a numeric IP address is needed").arg(host));

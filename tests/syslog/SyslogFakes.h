@@ -2,15 +2,23 @@
 
 // Seams for the syslog window tests: a scripted syslog component, a fixed clock, scripted boxes.
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <ostream>
 
 #include "Clock.h"
 #include "Dialogs.h"
 #include "TncSysLog.h"
+
+// Readable failure output for texts.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 // Records every call in order and fails on cue; raises OnPacketIn from raw datagrams.
 class FakeSysLog : public TncSysLog {
