@@ -75,7 +75,7 @@ void TncSysLog::SetActive(bool active) {
         const QString head = QStringLiteral("Cannot listen on UDP port %1: ").arg(m_localPort);
         if (error == QAbstractSocket::AddressInUseError)
             Fail(ErrPortInUse, head + QStringLiteral("the port is already in use by another "
-                                                     "program (another syslog server?)"));
+                                                     "program, such as another syslog server"));
         if (error == QAbstractSocket::SocketAccessError)
             Fail(ErrNoPermission,
                  head + QStringLiteral("permission denied; ports below 1024 need administrator "

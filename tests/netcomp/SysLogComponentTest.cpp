@@ -169,7 +169,7 @@ TEST(SysLogComponent, RefusesTakenPort) {
             EXPECT_EQ(e.Code, TncSysLog::ErrPortInUse);
             EXPECT_EQ(e.message(),
                       "301: Cannot listen on UDP port 514: the port is already in use "
-                      "by another program (another syslog server?)");
+                      "by another program, such as another syslog server");
         }
         EXPECT_FALSE(c.Active());
     }
