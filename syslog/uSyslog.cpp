@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -48,6 +49,8 @@ TfSyslog::TfSyslog(QWidget* parent, TncSysLog* component)
     buildSenderPanel();
     wireHandlers();
     resize(900, 640);
+    // Ending the program closes visible windows; that is not the user closing this one.
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 TfSyslog::~TfSyslog() {
@@ -199,7 +202,17 @@ void TfSyslog::applySelection() {
     m_applyingSelection = false;
 }
 
+bool TfSyslog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit)
+        m_programEnding = true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void TfSyslog::closeEvent(QCloseEvent* event) {
+    if (m_programEnding) {
+        event->accept();
+        return;
+    }
     bool canClose = false;
     RunHandler([&] { canClose = FormCloseQuery(); });
     if (canClose)

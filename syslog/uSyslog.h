@@ -79,6 +79,7 @@ class TfSyslog : public QMainWindow {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildControls();
@@ -101,4 +102,5 @@ class TfSyslog : public QMainWindow {
     int m_selectedRow = -1;
     bool m_selectionPending = false;
     bool m_applyingSelection = false;
+    bool m_programEnding = false;  // the application is quitting: no before-close save
 };

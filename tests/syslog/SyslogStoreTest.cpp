@@ -146,6 +146,16 @@ TEST_F(SyslogStore, ClosingSavesNonEmptyListsAndKeepsThem) {
     EXPECT_EQ(list(), Numbers(1, 3));
 }
 
+// Ending the program is not a close of this window: no before-close file.
+TEST_F(SyslogStore, EndingTheProgramSavesNothing) {
+    append(1, 2);
+    w.show();
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+    EXPECT_TRUE(files().isEmpty()) << files().join(' ').toStdString();
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
 TEST_F(SyslogStore, SaveLogAddsTheExtensionAndANoticeWithoutLimitCheck) {
     w.edValue->setValue(10);
     append(1, 10);

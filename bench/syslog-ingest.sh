@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Syslog ingest: floods of COUNT messages over loopback at rising rates into the real syslog
+# window (offscreen) and, side by side, into Debian's rsyslog writing a file; then the memory
+# of the list at its 100 000-line maximum. Needs root (a loopback-only namespace per run).
+#   bench/syslog-ingest.sh [build-dir] [count] [rates...]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(realpath "${1:-$here/../build-test}")
+count=${2:-100000}
+shift $(( $# > 2 ? 2 : $# ))
+rates=("$@")
+[ ${#rates[@]} -gt 0 ] || rates=(10000 20000 40000 80000)
+bin="$build/bench/bench_syslog_ingest"
+[ -x "$bin" ] || { echo "build first: cmake --build $build --target bench_syslog_ingest"; exit 1; }
+[ "$(id -u)" -eq 0 ] || { echo "needs root (network namespaces, port 514)"; exit 1; }
+export QT_QPA_PLATFORM=offscreen
+
+ns=vt-syslog-bench-$$
+work=$(mktemp -d)
+cleanup() {
+    ip netns pids "$ns" 2>/dev/null | xargs -r kill -9 2>/dev/null || true
+    ip netns del "$ns" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+ip netns add "$ns"
+ip -n "$ns" link set lo up
+in_ns() { ip netns exec "$ns" "$@"; }
+
+echo "== window: limit 10000, stamp on, all fields; $count messages per run"
+for rate in "${rates[@]}"; do
+    dir="$work/window-$rate"; mkdir -p "$dir"
+    (cd "$dir" && in_ns "$bin" receive "$count" > "$dir/out" 2>/dev/null) &
+    rx=$!
+    until grep -q ready "$dir/out" 2>/dev/null; do sleep 0.1; done
+    in_ns "$bin" flood "$rate" "$count"
+    wait $rx
+    echo "rate=$rate/s  $(grep received "$dir/out")  ($(grep -o 'receive-buffer=[0-9]*' "$dir/out"))"
+done
+
+if command -v rsyslogd >/dev/null; then
+    echo "== rsyslog 8 (imudp, omfile, default queue); $count messages per run"
+    for rate in "${rates[@]}"; do
+        dir="$work/rsyslog-$rate"; mkdir -p "$dir"
+        cat > "$dir/rsyslog.conf" <<CONF
+global(workDirectory="$dir")
+module(load="imudp")
+input(type="imudp" address="127.0.0.1" port="514")
+*.* action(type="omfile" file="$dir/out.log")
+CONF
+        in_ns rsyslogd -n -f "$dir/rsyslog.conf" -i "$dir/pid" &
+        until in_ns ss -Hunl 'sport = :514' | grep -q 514; do sleep 0.1; done
+        pid=$(cat "$dir/pid" 2>/dev/null || pgrep -n rsyslogd)
+        in_ns "$bin" flood "$rate" "$count"
+        last=-1
+        while :; do  # wait until the file stops growing
+            sleep 1
+            now=$(grep -c 'bench-msg' "$dir/out.log" 2>/dev/null || echo 0)
+            [ "$now" = "$last" ] && break
+            last=$now
+        done
+        read -r ut st < <(awk '{print $14, $15}' "/proc/$pid/stat")
+        hz=$(getconf CLK_TCK)
+        hwm=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status")
+        cpu=$(echo "scale=3; ($ut + $st) / $hz" | bc)
+        per=$(echo "scale=1; $cpu * 1000000 / ($now + 1)" | bc)
+        echo "rate=$rate/s  received=$now of $count  cpu=${cpu}s  cpu-per-msg=${per}us  peak-rss=${hwm}KiB"
+        kill "$pid"; wait 2>/dev/null || true
+    done
+fi
+
+echo "== memory: the list at its 100 000-line maximum"
+in_ns "$bin" memory 100000 2>/dev/null
