@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build-test}")
-out=${2:-docs/screenshots/syslog.png}
+out=$(realpath -m "${2:-docs/screenshots/syslog.png}")
 ns=vt-syslog-shot-$$
 display=:$((90 + $$ % 100))
 work=$(mktemp -d)
