@@ -2,16 +2,18 @@
 # Syslog ingest: floods of COUNT messages over loopback at rising rates into the real syslog
 # window (offscreen) and, side by side, into Debian's rsyslog writing a file; then the memory
 # of the list at its 100 000-line maximum. Needs root (a loopback-only namespace per run).
-#   bench/syslog-ingest.sh [build-dir] [count] [rates...]
+#   bench/syslog-ingest.sh [build-dir] [count] [rates...]     (build-dir: build-bench, Release)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-build=$(realpath "${1:-$here/../build-test}")
+build=$(realpath -m "${1:-$here/../build-bench}")
+cmake -S "$here/.." -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVT_BUILD_BENCH=ON \
+    -DVT_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target bench_syslog_ingest >/dev/null
 count=${2:-100000}
 shift $(( $# > 2 ? 2 : $# ))
 rates=("$@")
 [ ${#rates[@]} -gt 0 ] || rates=(10000 20000 40000 80000)
 bin="$build/bench/bench_syslog_ingest"
-[ -x "$bin" ] || { echo "build first: cmake --build $build --target bench_syslog_ingest"; exit 1; }
 [ "$(id -u)" -eq 0 ] || { echo "needs root (network namespaces, port 514)"; exit 1; }
 export QT_QPA_PLATFORM=offscreen
 

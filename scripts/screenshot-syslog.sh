@@ -4,7 +4,10 @@
 # Needs root (ip netns).   scripts/screenshot-syslog.sh [build-dir] [out.png]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=$(realpath "${1:-build-test}")
+build=$(realpath -m "${1:-build-bench}")
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVT_BUILD_BENCH=ON -DVT_BUILD_TESTS=OFF \
+    >/dev/null
+cmake --build "$build" --target bench_syslog_ingest >/dev/null
 out=$(realpath -m "${2:-docs/screenshots/syslog.png}")
 ns=vt-syslog-shot-$$
 display=:$((90 + $$ % 100))
