@@ -84,6 +84,7 @@ TfMain::TfMain(TfMainComponents components, QWidget* parent)
     setupPing();
     setupTrace();
     setupTelnet();
+    setupTray(components.trayAvailable);
 
     // Fixed size, centred on the desktop.
     setFixedSize(sizeHint());
@@ -256,8 +257,6 @@ void TfMain::buildMenus() {
     N1 = menuBar()->addAction(QStringLiteral("Read ME."));
     // Windows not built yet.
     GenCLI1->setEnabled(false);
-    IP1->setEnabled(false);
-    N1->setEnabled(false);
 }
 
 void TfMain::connectHandlers() {

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <optional>
 
 #include "StandardError.h"
 #include "TncIPInfo.h"
@@ -18,6 +19,7 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class QSystemTrayIcon;
 class QTimer;
 class LinkLabel;
 class NumericEdit;
@@ -30,6 +32,8 @@ struct TfMainComponents {
     std::unique_ptr<TncPing> ncPing1;
     std::unique_ptr<TncTraceRoute> ncTraceRoute1;
     std::unique_ptr<TncTelnet> Telnet1;
+    // Whether the desktop has a notification area; empty asks the desktop.
+    std::optional<bool> trayAvailable;
 };
 
 // The main window: reachability tests, the activity log, the source-adapter choice and the menu
@@ -98,6 +102,16 @@ class TfMain : public QMainWindow {
     // Continuous ping: one attempt per tick (2000 ms), stopped when the window is created.
     QTimer* tmLooping;
 
+    // Notification-area icon and its popup menu (uVelkorTool_Tray.cpp).
+    QSystemTrayIcon* trayIcon;
+    QMenu* PopupMenu1;
+    QAction* Open1;
+    QAction* N4;
+    QAction* Exit2;
+    // False where the desktop has no notification area or refused the icon: minimising then
+    // leaves the window minimised on the task bar.
+    bool IsTrayUsable = false;
+
     // The syslog window made at start; shown by SyslogServer1Click.
     TfSyslog* fSyslog = nullptr;
 
@@ -129,8 +143,20 @@ class TfMain : public QMainWindow {
     void btnTelnetClick();
     void Telnet1Connected(int StatusCode, const QString& Description);
     void Telnet1Disconnected(int StatusCode, const QString& Description);
+    // Tray residence and closing (uVelkorTool_Tray.cpp).
+    bool FormCloseQuery();
+    void Open1Click();
+    void Exit2Click();
+    void MinimizeToTray();
+    void RestoreFromTray();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
+    void setupTray(std::optional<bool> trayAvailable);
+    void EndProgram();
     void setupPing();
     void setupTrace();
     void setupTelnet();

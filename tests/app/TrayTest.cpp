@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "LinkLabel.h"
+#include "ScriptedDialogs.h"
+#include "StandardError.h"
+#include "uAbout.h"
+#include "uCalIP.h"
+#include "uSyslog.h"
+#include "uVelkorTool.h"
+
+void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+using Answer = Dialogs::Answer;
+
+const QString kCloseQuestion =
+    QStringLiteral("คุณต้องการปิดโปรแกรมหรือไม่?\nถ้า Click \"No\" โปรแกรมจะอยู่ใน Trayicon");
+
+std::unique_ptr<TfMain> MakeMain(bool trayAvailable) {
+    TfMainComponents parts;
+    // No adapters: the window must not depend on this machine's interfaces.
+    parts.IPInfo1 = std::make_unique<TncIPInfo>([] { return AdapterQueryResult{{}, 0, {}}; });
+    parts.trayAvailable = trayAvailable;
+    auto w = std::make_unique<TfMain>(std::move(parts));
+    w->show();
+    return w;
+}
+
+QStringList Lines(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+    return out;
+}
+
+// In the tray: no window on screen and none on the task bar, the icon present.
+void ExpectInTray(const TfMain& w) {
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(w.trayIcon->isVisible());
+}
+
+void ExpectShown(const TfMain& w) {
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.isMinimized());
+}
+
+// Runs the application's event loop like the program does, with the given steps queued, until
+// something ends it; a watchdog ends it with 99 after 5 s.
+int RunProgram(const std::function<void()>& steps) {
+    QTimer::singleShot(0, qApp, steps);
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    watchdog.start(5000);
+    return QApplication::exec();
+}
+
+// Counts the close events a window receives.
+struct CloseCounter : QObject {
+    int closes = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Close) ++closes;
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST(Tray, IconAndMenu) {
+    ScriptedDialogs boxes;
+    auto w = MakeMain(true);
+    EXPECT_TRUE(w->trayIcon->isVisible());
+    EXPECT_TRUE(w->trayIcon->toolTip().isEmpty());
+    EXPECT_EQ(w->trayIcon->contextMenu(), w->PopupMenu1);
+    const QList<QAction*> items = w->PopupMenu1->actions();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0], w->Open1);
+    EXPECT_EQ(w->Open1->text(), "เปิดโปรแกรม");
+    EXPECT_TRUE(items[1]->isSeparator());
+    EXPECT_EQ(items[2], w->Exit2);
+    EXPECT_EQ(w->Exit2->text(), "&Exit");
+}
+
+TEST(Tray, CloseRequestAnswers) {
+    const struct {
+        Answer answer;
+        bool ends;
+    } cases[] = {{Answer::Yes, true}, {Answer::No, false}, {Answer::Dismissed, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.answer));
+        ScriptedDialogs boxes;
+        boxes.answers = {c.answer};
+        auto w = MakeMain(true);
+        w->AddSysLog("kept");
+        EXPECT_EQ(w->close(), c.ends);
+        QCoreApplication::processEvents();  // no event loop runs here, so the end does nothing
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].kind, "confirm");
+        EXPECT_EQ(boxes.shown[0].text, kCloseQuestion);
+        EXPECT_FALSE(w->isVisible());
+        if (c.ends) {
+            EXPECT_FALSE(w->trayIcon->isVisible());
+        } else {
+            ExpectInTray(*w);
+            EXPECT_EQ(Lines(w->LogBox), QStringList({"kept"}));
+        }
+    }
+}
+
+TEST(Tray, MinimiseBoxGoesToTheTrayAndDoubleClickRestoresWithLogIntact) {
+    ScriptedDialogs boxes;
+    auto w = MakeMain(true);
+    w->AddSysLog("before");
+    w->setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    ExpectInTray(*w);
+    EXPECT_TRUE(boxes.shown.empty()) << "minimising asks nothing";
+
+    w->AddSysLog("while hidden");                           // work goes on in the tray
+    emit w->trayIcon->activated(QSystemTrayIcon::Trigger);  // a single click does nothing
+    EXPECT_FALSE(w->isVisible());
+    emit w->trayIcon->activated(QSystemTrayIcon::DoubleClick);
+    ExpectShown(*w);
+    EXPECT_EQ(Lines(w->LogBox), QStringList({"before", "while hidden"}));
+    EXPECT_EQ(w->LogBox->currentRow(), 1);
+}
+
+TEST(Tray, NoThenOpenFromTheMenuRestores) {
+    ScriptedDialogs boxes;
+    boxes.answers = {Answer::No};
+    auto w = MakeMain(true);
+    w->AddSysLog("one");
+    w->close();
+    ExpectInTray(*w);
+    w->Open1->trigger();
+    ExpectShown(*w);
+    EXPECT_EQ(Lines(w->LogBox), QStringList({"one"}));
+}
+
+TEST(Tray, ExitWhileHiddenThenNoStaysInTray) {
+    ScriptedDialogs boxes;
+    boxes.answers = {Answer::No, Answer::No};
+    auto w = MakeMain(true);
+    w->close();
+    ExpectInTray(*w);
+    w->Exit2->trigger();
+    EXPECT_EQ(boxes.texts("confirm"), QStringList({kCloseQuestion, kCloseQuestion}));
+    ExpectInTray(*w);
+}
+
+TEST(Tray, WithoutNotificationAreaMinimisingStaysOnTheTaskBar) {
+    ScriptedDialogs boxes;
+    boxes.answers = {Answer::No};
+    auto w = MakeMain(false);
+    EXPECT_FALSE(w->trayIcon->isVisible());
+    w->close();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->isMinimized());
+    w->showNormal();
+    w->setWindowState(Qt::WindowMinimized);  // the minimise box
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->isMinimized());
+    w->RestoreFromTray();
+    ExpectShown(*w);
+}
+
+// The whole program in its event loop: Yes ends it, and the syslog window, although shown, gets
+// no close event (its own close handling would save its list).
+TEST(Tray, YesEndsTheProgramWithoutClosingTheSyslogWindow) {
+    ScriptedDialogs boxes;
+    boxes.answers = {Answer::Yes};
+    auto w = MakeMain(true);
+    TfSyslog syslog;
+    CloseCounter counter;
+    syslog.installEventFilter(&counter);
+    w->fSyslog = &syslog;
+    w->SyslogServer1->trigger();
+    ASSERT_TRUE(syslog.isVisible());
+    EXPECT_EQ(RunProgram([&] { w->Exit2->trigger(); }), 0);
+    EXPECT_EQ(counter.closes, 0);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(w->trayIcon->isVisible());
+}
+
+// With the real boxes: closing a box while the window is in the tray leaves no window on screen,
+// which must not end the program: neither the question answered No, nor the standard error box
+// (a box without a parent window).
+TEST(Tray, RealBoxesClosedWhileHiddenKeepTheProgram) {
+    auto w = MakeMain(true);
+    w->setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(w->isVisible());
+    QStringList texts;
+    // Answers the box on screen with the button, then goes on with next.
+    auto answer = [&](QMessageBox::StandardButton button, std::function<void()> next) {
+        QTimer::singleShot(0, [&texts, button, next] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return QCoreApplication::exit(98);
+            texts << box->text();
+            box->button(button)->click();
+            QTimer::singleShot(0, next);
+        });
+    };
+    const int code = RunProgram([&] {
+        answer(QMessageBox::No, [&] {
+            answer(QMessageBox::Ok,
+                   [] { QTimer::singleShot(200, [] { QCoreApplication::exit(7); }); });
+            ShowStandardError(QStringLiteral("Late failure"));
+        });
+        w->Exit2->trigger();
+    });
+    EXPECT_EQ(code, 7) << "7: still running after both boxes";
+    EXPECT_EQ(texts, QStringList({kCloseQuestion, "Late failure."}));
+    ExpectInTray(*w);
+}
+
+// The modal windows of the menu: a fresh window owned by the main window at each opening,
+// destroyed when it closes.
+TEST(Tray, CalculatorOpensFreshEachTime) {
+    ScriptedDialogs boxes;
+    auto w = MakeMain(true);
+    ASSERT_TRUE(w->IP1->isEnabled());
+    QList<QPointer<TfCalIP>> seen;
+    QStringList addresses;
+    for (int opening = 0; opening < 2; ++opening) {
+        QTimer::singleShot(0, [&] {
+            TfCalIP* f = w->findChild<TfCalIP*>();
+            if (!f) return;
+            seen << f;
+            EXPECT_TRUE(f->isModal());
+            addresses << f->edCalIPAddress->text();
+            f->edCalIPAddress->setText("192.168.9.9");  // must not survive the closing
+            f->close();
+        });
+        w->IP1->trigger();
+        ASSERT_EQ(seen.size(), opening + 1);
+        EXPECT_TRUE(seen.back().isNull()) << "destroyed when closed";
+    }
+    EXPECT_EQ(addresses, QStringList({"10.0.0.1", "10.0.0.1"}));
+}
+
+TEST(Tray, ReadMeOpensFreshEachTime) {
+    ScriptedDialogs boxes;
+    LinkLabel::SetOpener([](const QUrl&) { return true; });
+    auto w = MakeMain(true);
+    ASSERT_TRUE(w->N1->isEnabled());
+    QList<bool> visitedAtOpening;
+    int openings = 0;
+    for (int opening = 0; opening < 2; ++opening) {
+        QTimer::singleShot(0, [&] {
+            TfAbout* f = w->findChild<TfAbout*>();
+            if (!f) return;
+            ++openings;
+            EXPECT_TRUE(f->isModal());
+            visitedAtOpening << f->URLLabel1->visited();
+            QTest::mouseClick(f->URLLabel1, Qt::LeftButton);
+            f->close();
+        });
+        w->N1->trigger();
+        EXPECT_EQ(w->findChild<TfAbout*>(), nullptr);
+    }
+    LinkLabel::SetOpener({});
+    EXPECT_EQ(openings, 2);
+    EXPECT_EQ(visitedAtOpening, QList<bool>({false, false}));
+}
