@@ -1,0 +1,23 @@
+// Shows one of the modal windows on its own, for screenshots: "calc" (after a mask pick for
+// 192.168.5.77) or "about".
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <cstring>
+
+#include "uAbout.h"
+#include "uCalIP.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Network-Tool"));
+    if (argc > 1 && std::strcmp(argv[1], "calc") == 0) {
+        TfCalIP w;
+        w.edCalIPAddress->setText(QStringLiteral("192.168.5.77"));
+        w.edCalSubnetMAsk->setCurrentIndex(4);
+        w.edCalSubnetMAskSelect(w.edCalSubnetMAsk);
+        return w.exec();
+    }
+    TfAbout w;
+    return w.exec();
+}
