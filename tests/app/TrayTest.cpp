@@ -154,6 +154,20 @@ TEST(Tray, NoThenOpenFromTheMenuRestores) {
     EXPECT_EQ(Lines(w->LogBox), QStringList({"one"}));
 }
 
+TEST(Tray, RestoreDoesNothingWhileTheTrayMenuIsOpen) {
+    ScriptedDialogs boxes;
+    boxes.answers = {Answer::No};
+    auto w = MakeMain(true);
+    w->close();
+    w->PopupMenu1->popup(QPoint(10, 10));
+    ASSERT_TRUE(w->PopupMenu1->isVisible());
+    emit w->trayIcon->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_FALSE(w->isVisible());
+    w->PopupMenu1->hide();
+    emit w->trayIcon->activated(QSystemTrayIcon::DoubleClick);
+    ExpectShown(*w);
+}
+
 TEST(Tray, ExitWhileHiddenThenNoStaysInTray) {
     ScriptedDialogs boxes;
     boxes.answers = {Answer::No, Answer::No};
