@@ -21,6 +21,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
 #include <ctime>
@@ -109,14 +110,18 @@ int Receive(int argc, char** argv, long count) {
     QElapsedTimer sinceLast;
     double cpuAtFirst = 0;
     QElapsedTimer wall;
-    QObject::connect(&w.lines(), &QAbstractItemModel::rowsInserted, [&](auto, int first, int) {
-        if (!w.lines().lines().at(first).contains(QLatin1String(kMarker))) return;
+    auto windowHandler = w.ncSysLog->OnPacketIn;  // count arrivals, then the window's handling
+    w.ncSysLog->OnPacketIn = [&](TncSysLog* s, int fc, const QString& f, int sc, const QString& sv,
+                                 const QString& ts, const QString& h, const QString& m, bool c,
+                                 const QString& p, const QByteArray& b, const QString& a,
+                                 int port) {
         if (arrived++ == 0) {
             cpuAtFirst = CpuSeconds();
             wall.start();
         }
         sinceLast.start();
-    });
+        windowHandler(s, fc, f, sc, sv, ts, h, m, c, p, b, a, port);
+    };
     std::printf("ready receive-buffer=%d\n", w.ncSysLog->ReceiveBufferSize());
     std::fflush(stdout);
     QTimer poll;
@@ -150,27 +155,28 @@ int Memory(int argc, char** argv, int lines) {
         w.AddLogLine(QStringLiteral("Dec  9 23:59:59 local4 notice bench-host 127.0.0.1 app[42]: "
                                     "bench-msg %1 some typical text of a device event")
                          .arg(i));
-        if (i % 1000 == 0) app.processEvents();  // the view keeps up as it would between packets
+        if (i % 1000 == 0) app.processEvents();  // events run as they would between packets
     }
+    QThread::msleep(2 * SyslogLineModel::kFlushMs);  // the view takes in the last batch
     app.processEvents();
     const double fill = double(t.nsecsElapsed()) / 1e6;
     const long after = RssKiB();
-    // One more append at the maximum, then jumping to the top and back to the bottom.
-    t.restart();
-    w.AddLogLine(QStringLiteral("one more"));
-    app.processEvents();
-    const double appendAtMax = double(t.nsecsElapsed()) / 1e6;
+    // Jumping to the top and back to the bottom of the full list, then the append past the
+    // limit, which saves the 100 000 lines to a file and empties the list.
     t.restart();
     w.LogBox->scrollToTop();
     app.processEvents();
     w.LogBox->scrollToBottom();
     app.processEvents();
     const double scroll = double(t.nsecsElapsed()) / 1e6;
+    t.restart();
+    w.AddLogLine(QStringLiteral("one more"));
+    app.processEvents();
+    const double appendAtMax = double(t.nsecsElapsed()) / 1e6;
     std::printf(
         "lines=%d  rss-before=%ldKiB  rss-after=%ldKiB  per-line=%.0fB  fill=%.0fms  "
-        "append-at-max=%.2fms  scroll-top-bottom=%.2fms\n",
-        w.lines().rowCount(), before, after, double(after - before) * 1024.0 / lines, fill,
-        appendAtMax, scroll);
+        "scroll-top-bottom=%.2fms  rotation-of-full-list=%.0fms\n",
+        lines, before, after, double(after - before) * 1024.0 / lines, fill, scroll, appendAtMax);
     return 0;
 }
 

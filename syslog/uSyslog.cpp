@@ -186,13 +186,14 @@ void TfSyslog::selectRow(int row) {
     m_selectedRow = row;
     if (m_selectionPending) return;
     m_selectionPending = true;
-    QTimer::singleShot(0, this, &TfSyslog::applySelection);
+    QTimer::singleShot(SyslogLineModel::kFlushMs, this, &TfSyslog::applySelection);
 }
 
 void TfSyslog::applySelection() {
     m_selectionPending = false;
     m_applyingSelection = true;
-    if (m_selectedRow < 0 || m_selectedRow >= m_model->rowCount()) {
+    m_model->flush();
+    if (m_selectedRow < 0 || m_selectedRow >= m_model->count()) {
         LogBox->selectionModel()->clear();
     } else {
         const QModelIndex index = m_model->index(m_selectedRow);

@@ -22,8 +22,8 @@ void TfSyslog::AddLogLine(const QString& text) {
         m_model->append(PadColumn(FormatNow(stamp::LogLine), u' ', 20) + text);
     else
         m_model->append(text);
-    selectRow(m_model->rowCount() - 1);
-    if (m_model->rowCount() <= edValue->value()) return;
+    selectRow(m_model->count() - 1);
+    if (m_model->count() <= edValue->value()) return;
     // Rotation. A failed save throws here: the line stays, and the next append tries again.
     const QString path = saveList(QStringLiteral("auto-"));
     m_model->clear();
@@ -67,6 +67,6 @@ void TfSyslog::btnSaveClick() {
 }
 
 bool TfSyslog::FormCloseQuery() {
-    if (m_model->rowCount() > 0) saveList(QStringLiteral("before-close-"));
+    if (m_model->count() > 0) saveList(QStringLiteral("before-close-"));
     return true;
 }

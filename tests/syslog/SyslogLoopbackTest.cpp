@@ -30,11 +30,11 @@ class SyslogLoopback : public ::testing::Test {
 
     static bool waitForLines(const TfSyslog& w, int n) {
         QDeadlineTimer deadline(5000);
-        while (w.lines().rowCount() < n && !deadline.hasExpired()) {
+        while (w.lines().count() < n && !deadline.hasExpired()) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
             QThread::msleep(1);
         }
-        return w.lines().rowCount() >= n;
+        return w.lines().count() >= n;
     }
 };
 
@@ -107,6 +107,6 @@ TEST_F(SyslogLoopback, StartWhilePortIsTaken) {
     EXPECT_TRUE(w.btnStart->isEnabled());
     EXPECT_TRUE(w.btnStop->isEnabled());
     EXPECT_EQ(w.windowTitle(), "Syslog Server");
-    EXPECT_EQ(w.lines().rowCount(), 0);
+    EXPECT_EQ(w.lines().count(), 0);
     EXPECT_FALSE(w.ncSysLog->Active());
 }
