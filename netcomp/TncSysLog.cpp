@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QHostAddress>
-#include <QNetworkDatagram>
 #include <QSysInfo>
 #include <QUdpSocket>
 
@@ -15,6 +14,7 @@ namespace {
 
 // Large enough for a burst of several thousand datagrams while the window is busy.
 constexpr int kReceiveBuffer = 8 * 1024 * 1024;
+constexpr qsizetype kLargestDatagram = 65536;
 
 [[noreturn]] void Fail(int code, const QString& description) {
     throw EncSysLog(code, description);
@@ -139,10 +139,14 @@ void TncSysLog::SendPacket(int Facility, int Severity, const QString& Message) {
 void TncSysLog::drain() {
     // Every pending datagram now, not one per signal: bursts must not pile up in the kernel.
     const quint64 opening = m_opening;
+    // Into a buffer that holds any datagram, so no size query is needed for each one.
+    if (m_buffer.size() < kLargestDatagram) m_buffer.resize(kLargestDatagram);
     while (m_socket && m_opening == opening && m_socket->hasPendingDatagrams()) {
-        const QNetworkDatagram d = m_socket->receiveDatagram();
-        if (!d.isValid()) break;
-        ReportDatagram(d.data(), PlainAddress(d.senderAddress()), d.senderPort());
+        QHostAddress from;
+        quint16 port = 0;
+        const qint64 n = m_socket->readDatagram(m_buffer.data(), m_buffer.size(), &from, &port);
+        if (n < 0) break;
+        ReportDatagram(QByteArray(m_buffer.constData(), n), PlainAddress(from), port);
     }
 }
 

@@ -68,4 +68,5 @@ class TncSysLog : public QObject, public TncComponent {
     QString m_remoteHost;
     int m_remotePort = 514;
     int m_receiveBuffer = 0;
+    QByteArray m_buffer;
 };
