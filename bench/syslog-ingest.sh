@@ -72,4 +72,5 @@ CONF
 fi
 
 echo "== memory: the list at its 100 000-line maximum"
-in_ns "$bin" memory 100000 2>/dev/null
+mkdir -p "$work/memory"
+(cd "$work/memory" && in_ns "$bin" memory 100000 2>/dev/null)  # its rotation writes a file here
