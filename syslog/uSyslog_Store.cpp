@@ -10,6 +10,7 @@
 #include "NumericEdit.h"
 #include "PadColumn.h"
 #include "SavedLog.h"
+#include "StandardError.h"
 #include "SyslogLineModel.h"
 #include "uSyslog.h"
 
@@ -43,7 +44,7 @@ QString TfSyslog::saveList(const QString& prefix) {
 }
 
 void TfSyslog::btnClearLogClick() {
-    if (dialogs().confirm(this, windowTitle(), QStringLiteral("ต้องการ Clear ข้อมูลหรือไม่?")) !=
+    if (dialogs().confirm(this, ApplicationTitle(), QStringLiteral("ต้องการ Clear ข้อมูลหรือไม่?")) !=
         Dialogs::Answer::Yes)
         return;
     const QString path = saveList(QStringLiteral("before-clear-"));
@@ -63,7 +64,7 @@ void TfSyslog::btnSaveClick() {
     name = QFileInfo(name).absoluteFilePath();
     WriteSavedLog(name, m_model->lines());
     addNoticeLine(name);
-    dialogs().information(this, windowTitle(), QStringLiteral("Save Log-File: ") + name);
+    dialogs().information(this, ApplicationTitle(), QStringLiteral("Save Log-File: ") + name);
 }
 
 bool TfSyslog::FormCloseQuery() {

@@ -18,6 +18,7 @@
 #include "DateTimeFormat.h"
 #include "NumericEdit.h"
 #include "Root.h"
+#include "StandardError.h"
 #include "SyslogFakes.h"
 #include "SyslogLineModel.h"
 #include "uSyslog.h"
@@ -169,6 +170,7 @@ TEST_F(SyslogStore, SaveLogAddsTheExtensionAndANoticeWithoutLimitCheck) {
     EXPECT_EQ(FileLines(saved), Numbers(1, 10));
     EXPECT_EQ(list(), Numbers(1, 10) << kNotice + saved);  // 11 lines, not rotated yet
     EXPECT_EQ(boxes.texts("information"), QStringList{"Save Log-File: " + saved});
+    EXPECT_EQ(boxes.shown.back().caption, ApplicationTitle());
     EXPECT_EQ(boxes.shown[1].caption, "Save LOG to File");
     EXPECT_EQ(boxes.shown[1].text, dir.path() + u'/' + FormatDateTime(stamp::FileName, clock.time) +
                                        "-log|Text File (*.txt)|txt");
