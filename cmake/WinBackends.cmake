@@ -10,4 +10,7 @@ set(VT_WIN_NETCOMP_SOURCES
     ${_vt_root}/netcomp/SocketBuffer_win.cpp
 )
 set(VT_WIN_ADAPTER_SOURCES ${_vt_root}/adapter/ManagementInterface_win.cpp)
-set(VT_WIN_SYSTEM_LIBS iphlpapi ws2_32 ole32 oleaut32 uuid)
+set(VT_WIN_OS_LIBS iphlpapi ws2_32 ole32 oleaut32 uuid)
+# What a library with Windows backends links: vt_wintext (common/), which brings the shared
+# helpers' include directory and the OS libraries above.
+set(VT_WIN_SYSTEM_LIBS vt_wintext)
