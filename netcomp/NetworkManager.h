@@ -1,0 +1,87 @@
+#pragma once
+
+// NetworkManager over the D-Bus system bus: what the Linux backends need to configure an
+// adapter and to give up or renew its DHCP lease. Linux only; no widgets.
+// Every NmSession is a connection of its own, closed when the session goes away, so the bus
+// address is read at each action.
+
+#include <QDBusConnection>
+#include <QDBusObjectPath>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QVariant>
+#include <QVariantMap>
+
+#include "Exception.h"
+
+// A refusal or failure of NetworkManager or of the bus, with a readable message.
+class NmError : public Exception {
+  public:
+    NmError(QString message, QString dbusName = {})
+        : Exception(std::move(message)), m_name(std::move(dbusName)) {}
+    // The D-Bus error name ("org.freedesktop.NetworkManager.PermissionDenied"), empty for ours.
+    const QString& name() const { return m_name; }
+
+  private:
+    QString m_name;
+};
+
+// A connection profile: setting name -> property -> value.
+using NmSettings = QMap<QString, QVariantMap>;
+
+class NmSession {
+  public:
+    // Device states and active-connection states as NetworkManager reports them.
+    enum DeviceState : uint {
+        Unmanaged = 10,
+        Unavailable = 20,
+        Disconnected = 30,
+        Activated = 100,
+        Deactivating = 110,
+        Failed = 120
+    };
+
+    // Connects to the system bus and checks that NetworkManager is there; throws NmError.
+    NmSession();
+    ~NmSession();
+    NmSession(const NmSession&) = delete;
+    NmSession& operator=(const NmSession&) = delete;
+
+    QList<QDBusObjectPath> devices();
+    // Throws NmError when NetworkManager knows no device of that interface name.
+    QDBusObjectPath deviceByIface(const QString& iface);
+    QString iface(const QDBusObjectPath& device);
+    uint deviceState(const QDBusObjectPath& device);
+    // The profile the device runs, else the first one it could run; "/" when there is none.
+    QDBusObjectPath profileOf(const QDBusObjectPath& device);
+
+    NmSettings settings(const QDBusObjectPath& profile);
+    void update(const QDBusObjectPath& profile, const NmSettings& settings);
+    QDBusObjectPath addProfile(const NmSettings& settings);
+
+    // Activates the profile on the device and waits until it is up; throws NmError when
+    // NetworkManager refuses, the activation fails or it takes longer than timeoutMs.
+    void activate(const QDBusObjectPath& profile, const QDBusObjectPath& device,
+                  int timeoutMs = 60000);
+    // Takes the device down (its addresses go, the lease is given up) and waits until it is.
+    void disconnect(const QDBusObjectPath& device, int timeoutMs = 30000);
+
+    // The DHCPv4 options of the device's current lease; empty when it has none.
+    QVariantMap dhcp4Options(const QDBusObjectPath& device);
+
+    QVariant property(const QDBusObjectPath& path, const QString& interface, const QString& name);
+
+  private:
+    QDBusMessage call(const QString& path, const QString& interface, const QString& method,
+                      const QList<QVariant>& args = {});
+    QString readableReason(const QDBusObjectPath& device);
+
+    QString m_name;
+    QDBusConnection m_bus;
+};
+
+// Network-byte-order form NetworkManager uses for IPv4 addresses in "au" lists; false when the
+// text is not a dotted quad.
+bool NmAddressToUint(const QString& dotted, uint& out);
+QString NmUintToAddress(uint value);

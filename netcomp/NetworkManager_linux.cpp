@@ -1,0 +1,239 @@
+#include <QDBusArgument>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusVariant>
+#include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QThread>
+#include <QtEndian>
+#include <atomic>
+
+#include "NetworkManager.h"
+
+Q_DECLARE_METATYPE(NmSettings)
+
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.NetworkManager");
+const QString kPath = QStringLiteral("/org/freedesktop/NetworkManager");
+const QString kDevice = QStringLiteral("org.freedesktop.NetworkManager.Device");
+const QString kActive = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
+const QString kProfile = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
+constexpr int kPollMs = 50;
+
+void registerTypes() {
+    static const bool once = [] {
+        qDBusRegisterMetaType<NmSettings>();
+        qDBusRegisterMetaType<QList<QVariantMap>>();
+        return true;
+    }();
+    (void)once;
+}
+
+// Plain value of a property: nested containers arrive as QDBusArgument.
+template <class T>
+T as(const QVariant& v) {
+    if (v.userType() == qMetaTypeId<QDBusArgument>()) return qdbus_cast<T>(v);
+    return v.value<T>();
+}
+
+// Why a device did not come up, in words, from its state reason code.
+QString reasonText(uint reason) {
+    switch (reason) {
+        case 5:
+            return QStringLiteral("no IPv4 address could be obtained");
+        case 6:
+            return QStringLiteral("the IP configuration expired");
+        case 15:
+            return QStringLiteral("the DHCP client could not start");
+        case 16:
+            return QStringLiteral("the DHCP client failed");
+        case 17:
+            return QStringLiteral("no DHCP lease was obtained");
+        case 36:
+            return QStringLiteral("the device was removed");
+        case 38:
+            return QStringLiteral("the device was disconnected");
+        default:
+            return QStringLiteral("state reason %1").arg(reason);
+    }
+}
+
+// The system bus as libdbus finds it; read at every session because libdbus's own lookup is
+// made once per process.
+QString systemBusAddress() {
+    return qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS",
+                                QStringLiteral("unix:path=/var/run/dbus/system_bus_socket"));
+}
+
+}  // namespace
+
+bool NmAddressToUint(const QString& dotted, uint& out) {
+    QHostAddress a;
+    if (!a.setAddress(dotted) || a.protocol() != QAbstractSocket::IPv4Protocol ||
+        dotted.count(QLatin1Char('.')) != 3)
+        return false;
+    out = qToBigEndian(a.toIPv4Address());
+    return true;
+}
+
+QString NmUintToAddress(uint value) {
+    return QHostAddress(qFromBigEndian(value)).toString();
+}
+
+NmSession::NmSession()
+    : m_name(QStringLiteral("vt-nm-%1").arg([] {
+          static std::atomic<int> n{0};
+          return n++;
+      }())),
+      m_bus(QDBusConnection::connectToBus(systemBusAddress(), m_name)) {
+    registerTypes();
+    if (!m_bus.isConnected())
+        throw NmError(QStringLiteral("Cannot reach the system bus: ") + m_bus.lastError().message(),
+                      m_bus.lastError().name());
+    if (!m_bus.interface()->isServiceRegistered(kService))
+        throw NmError(QStringLiteral("NetworkManager is not running (no ") + kService +
+                      QStringLiteral(" on the system bus)"));
+}
+
+NmSession::~NmSession() {
+    QDBusConnection::disconnectFromBus(m_name);
+}
+
+QDBusMessage NmSession::call(const QString& path, const QString& interface, const QString& method,
+                             const QList<QVariant>& args) {
+    QDBusMessage msg = QDBusMessage::createMethodCall(kService, path, interface, method);
+    msg.setArguments(args);
+    QDBusMessage reply = m_bus.call(msg);
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+        const QString text =
+            reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
+        throw NmError(QStringLiteral("NetworkManager: ") + text, reply.errorName());
+    }
+    return reply;
+}
+
+QVariant NmSession::property(const QDBusObjectPath& path, const QString& interface,
+                             const QString& name) {
+    const QDBusMessage reply =
+        call(path.path(), kProperties, QStringLiteral("Get"), {interface, name});
+    return reply.arguments().value(0).value<QDBusVariant>().variant();
+}
+
+QList<QDBusObjectPath> NmSession::devices() {
+    const QDBusMessage reply = call(kPath, kService, QStringLiteral("GetDevices"));
+    return as<QList<QDBusObjectPath>>(reply.arguments().value(0));
+}
+
+QDBusObjectPath NmSession::deviceByIface(const QString& iface) {
+    const QDBusMessage reply = call(kPath, kService, QStringLiteral("GetDeviceByIpIface"), {iface});
+    return reply.arguments().value(0).value<QDBusObjectPath>();
+}
+
+QString NmSession::iface(const QDBusObjectPath& device) {
+    return property(device, kDevice, QStringLiteral("Interface")).toString();
+}
+
+uint NmSession::deviceState(const QDBusObjectPath& device) {
+    return property(device, kDevice, QStringLiteral("State")).toUInt();
+}
+
+QDBusObjectPath NmSession::profileOf(const QDBusObjectPath& device) {
+    const auto active =
+        as<QDBusObjectPath>(property(device, kDevice, QStringLiteral("ActiveConnection")));
+    if (active.path() != QLatin1String("/")) {
+        try {
+            return as<QDBusObjectPath>(property(active, kActive, QStringLiteral("Connection")));
+        } catch (const NmError&) {
+            // The activation ended meanwhile: fall back to the profiles the device could run.
+        }
+    }
+    const auto available = as<QList<QDBusObjectPath>>(
+        property(device, kDevice, QStringLiteral("AvailableConnections")));
+    return available.isEmpty() ? QDBusObjectPath(QStringLiteral("/")) : available.first();
+}
+
+NmSettings NmSession::settings(const QDBusObjectPath& profile) {
+    const QDBusMessage reply = call(profile.path(), kProfile, QStringLiteral("GetSettings"));
+    return as<NmSettings>(reply.arguments().value(0));
+}
+
+void NmSession::update(const QDBusObjectPath& profile, const NmSettings& settings) {
+    call(profile.path(), kProfile, QStringLiteral("Update"), {QVariant::fromValue(settings)});
+}
+
+QDBusObjectPath NmSession::addProfile(const NmSettings& settings) {
+    const QDBusMessage reply =
+        call(kPath + QStringLiteral("/Settings"),
+             QStringLiteral("org.freedesktop.NetworkManager.Settings"),
+             QStringLiteral("AddConnection"), {QVariant::fromValue(settings)});
+    return reply.arguments().value(0).value<QDBusObjectPath>();
+}
+
+QString NmSession::readableReason(const QDBusObjectPath& device) {
+    try {
+        const QDBusArgument arg =
+            property(device, kDevice, QStringLiteral("StateReason")).value<QDBusArgument>();
+        uint state = 0, reason = 0;
+        arg.beginStructure();
+        arg >> state >> reason;
+        arg.endStructure();
+        return reasonText(reason);
+    } catch (const NmError& e) {
+        return e.message();
+    }
+}
+
+void NmSession::activate(const QDBusObjectPath& profile, const QDBusObjectPath& device,
+                         int timeoutMs) {
+    const QDBusMessage reply = call(kPath, kService, QStringLiteral("ActivateConnection"),
+                                    {QVariant::fromValue(profile), QVariant::fromValue(device),
+                                     QVariant::fromValue(QDBusObjectPath(QStringLiteral("/")))});
+    const auto active = reply.arguments().value(0).value<QDBusObjectPath>();
+    const QString name = iface(device);
+    QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        uint state = 4;
+        try {
+            state = property(active, kActive, QStringLiteral("State")).toUInt();
+        } catch (const NmError&) {
+            // The active connection is gone: the activation was given up.
+        }
+        if (state == 2) return;
+        if (state >= 3)
+            throw NmError(QStringLiteral("NetworkManager could not bring up %1: %2")
+                              .arg(name, readableReason(device)));
+        if (deadline.hasExpired())
+            throw NmError(QStringLiteral("NetworkManager did not bring up %1 within %2 s")
+                              .arg(name)
+                              .arg(timeoutMs / 1000));
+        QThread::msleep(kPollMs);
+    }
+}
+
+void NmSession::disconnect(const QDBusObjectPath& device, int timeoutMs) {
+    call(device.path(), kDevice, QStringLiteral("Disconnect"));
+    QDeadlineTimer deadline(timeoutMs);
+    while (deviceState(device) > Disconnected) {
+        if (deadline.hasExpired())
+            throw NmError(QStringLiteral("NetworkManager did not take %1 down within %2 s")
+                              .arg(iface(device))
+                              .arg(timeoutMs / 1000));
+        QThread::msleep(kPollMs);
+    }
+}
+
+QVariantMap NmSession::dhcp4Options(const QDBusObjectPath& device) {
+    const auto config =
+        as<QDBusObjectPath>(property(device, kDevice, QStringLiteral("Dhcp4Config")));
+    if (config.path().isEmpty() || config.path() == QLatin1String("/")) return {};
+    try {
+        return as<QVariantMap>(
+            property(config, QStringLiteral("org.freedesktop.NetworkManager.DHCP4Config"),
+                     QStringLiteral("Options")));
+    } catch (const NmError&) {
+        return {};  // the lease ended between the two reads
+    }
+}

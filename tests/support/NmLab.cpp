@@ -1,0 +1,159 @@
+#include "NmLab.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+void write(const std::string& path, const std::string& text) {
+    std::ofstream(path) << text;
+}
+
+std::string busConfig(const std::string& dir) {
+    return R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>unix:path=)" +
+           dir + R"(/bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_destination="*"/>
+    <allow receive_sender="*"/>
+  </policy>
+</busconfig>
+)";
+}
+
+std::string nmConfig(const std::string& dir) {
+    return "[main]\n"
+           "plugins=keyfile\n"
+           "dns=none\n"
+           "rc-manager=unmanaged\n"
+           "hostname-mode=none\n"
+           "no-auto-default=*\n"
+           "auth-polkit=false\n"
+           "dhcp=internal\n"
+           "systemd-resolved=false\n"
+           "[keyfile]\n"
+           "path=" +
+           dir + "/profiles\n" + "unmanaged-devices=except:interface-name:" + NmLab::kIface +
+           "\n"
+           "[connectivity]\n"
+           "enabled=false\n"
+           "[logging]\n"
+           "level=INFO\n";
+}
+
+}  // namespace
+
+NmLab::NmLab(bool withProfile) {
+    try {
+        start(withProfile);
+    } catch (...) {
+        stop();
+        throw;
+    }
+}
+
+void NmLab::start(bool withProfile) {
+    char tmpl[] = "/tmp/vt-adapter-nm.XXXXXX";
+    if (!::mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
+    m_dir = tmpl;
+    Sh("mkdir -p " + m_dir + "/profiles " + m_dir + "/conf.d " + m_dir + "/sysconf.d");
+    write(m_dir + "/bus.conf", busConfig(m_dir));
+    write(m_dir + "/nm.conf", nmConfig(m_dir));
+
+    // Their own resolver files first, before anything runs inside.
+    m_peer = std::make_unique<NetNs>("adapter");
+    m_peer->setResolvConf("nameserver 127.0.0.1\n");
+    m_ns = std::make_unique<NetNs>("adapter");
+    m_ns->setResolvConf("nameserver 127.0.0.1\n");
+    Sh("ip -n " + m_ns->name() + " link add " + kIface + " type veth peer name vtdh0 netns " +
+       m_peer->name());
+    m_peer->exec(std::string("ip addr add ") + kServer + "/24 dev vtdh0 && ip link set vtdh0 up");
+    m_peer->spawn(
+        "exec dnsmasq --no-daemon --conf-file=/dev/null --port=0 --user=root"
+        " --interface=vtdh0 --bind-interfaces --dhcp-authoritative"
+        " --dhcp-range=10.77.0.50,10.77.0.99,255.255.255.0,2m"
+        " --dhcp-option=3," +
+        std::string(kServer) + " --dhcp-option=6," + kServer + " --dhcp-leasefile=" + m_dir +
+        "/leases --log-dhcp > " + m_dir + "/dnsmasq.log 2>&1");
+
+    m_ns->spawn("exec dbus-daemon --config-file=" + m_dir + "/bus.conf --nofork --nopidfile > " +
+                m_dir + "/dbus.log 2>&1");
+    waitFor("the private bus", "test -S " + m_dir + "/bus && echo up", "up");
+
+    // Own mount namespace: tmpfs over /run and NetworkManager's state, /sys read-only.
+    // The shell records its pid, which NetworkManager keeps through the execs.
+    m_ns->spawn(
+        "echo $$ > " + m_dir +
+        "/nm.pid && exec unshare -m --propagation private sh -c \"mount -t tmpfs tmpfs /run &&"
+        " mount -t tmpfs tmpfs /var/lib/NetworkManager && mount -o remount,ro /sys &&"
+        " exec env DBUS_SYSTEM_BUS_ADDRESS=" +
+        busAddress() + " NetworkManager --no-daemon --config=" + m_dir +
+        "/nm.conf --config-dir=" + m_dir + "/conf.d --system-config-dir=" + m_dir +
+        "/sysconf.d --intern-config=" + m_dir + "/intern.conf --state-file=" + m_dir +
+        "/state --pid-file=" + m_dir + "/nm.run.pid\" > " + m_dir + "/nm.log 2>&1");
+
+    const char* old = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+    m_hadBus = old != nullptr;
+    if (old) m_savedBus = old;
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", busAddress().c_str(), 1);
+    m_setBus = true;
+
+    waitFor("NetworkManager to manage " + std::string(kIface),
+            "nmcli -t -f DEVICE,STATE dev 2>/dev/null | grep ^" + std::string(kIface) +
+                ": | grep -v unmanaged | grep -c .",
+            "1");
+    if (withProfile) {
+        nmcli(std::string("con add type ethernet ifname ") + kIface + " con-name " + kIface +
+              " ipv4.method auto ipv6.method disabled");
+        nmcli(std::string("--wait 30 con up ") + kIface);
+    }
+}
+
+NmLab::~NmLab() {
+    stop();
+}
+
+void NmLab::stop() {
+    if (m_setBus && m_hadBus)
+        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", m_savedBus.c_str(), 1);
+    else if (m_setBus)
+        ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    m_ns.reset();
+    m_peer.reset();
+    if (!m_dir.empty()) Sh("rm -rf " + m_dir, false);
+}
+
+std::string NmLab::nmcli(const std::string& args) const {
+    return ShOut("DBUS_SYSTEM_BUS_ADDRESS=" + busAddress() + " nmcli " + args + " 2>&1");
+}
+
+std::string NmLab::dhcpLog() const {
+    return ShOut("cat " + m_dir + "/dnsmasq.log");
+}
+
+void NmLab::stopNetworkManager() {
+    Sh("kill $(cat " + m_dir + "/nm.pid)", false);
+    waitFor("NetworkManager to end", "kill -0 $(cat " + m_dir + "/nm.pid) 2>/dev/null || echo gone",
+            "gone");
+}
+
+void NmLab::waitFor(const std::string& what, const std::string& cmd, const std::string& expect) {
+    for (int i = 0; i < 300; ++i) {
+        std::string out = ShOut(cmd);
+        while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+        if (out == expect) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    throw std::runtime_error("timed out waiting for " + what + "; logs in " + m_dir);
+}

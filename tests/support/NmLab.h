@@ -1,0 +1,48 @@
+#pragma once
+
+// A namespace run by a NetworkManager of its own, for tests of the real adapter backends.
+// NetworkManager runs inside a network namespace and a mount namespace of its own, on a private
+// system bus (its own dbus-daemon, own socket), with a keyfile-only configuration, its state and
+// run directories on tmpfs and a read-only /sys (so it does not wait for udev). It manages only
+// the veth kIface, whose other end sits in a second namespace with dnsmasq as DHCP server.
+// The code under test finds the private bus through DBUS_SYSTEM_BUS_ADDRESS, which the lab sets
+// for its lifetime. Nothing here uses the machine's own bus, resolver file or links.
+
+#include <memory>
+#include <string>
+
+#include "NetNs.h"
+
+class NmLab {
+  public:
+    static constexpr const char* kIface = "vtnm0";
+    static constexpr const char* kServer = "10.77.0.1";  // DHCP server, router and DNS
+    static constexpr const char* kPool = "10.77.0.";     // leases come from .50 to .99
+
+    // withProfile: also adds a DHCP profile for kIface and waits for its first lease.
+    explicit NmLab(bool withProfile = true);
+    ~NmLab();
+    NmLab(const NmLab&) = delete;
+    NmLab& operator=(const NmLab&) = delete;
+
+    const NetNs& ns() const { return *m_ns; }
+    std::string busAddress() const { return "unix:path=" + m_dir + "/bus"; }
+    // Runs nmcli against the lab's NetworkManager; returns its output.
+    std::string nmcli(const std::string& args) const;
+    // What dnsmasq logged so far (DHCPDISCOVER, DHCPACK, ...).
+    std::string dhcpLog() const;
+    // Ends NetworkManager; the bus stays.
+    void stopNetworkManager();
+
+  private:
+    void start(bool withProfile);
+    void stop();
+    void waitFor(const std::string& what, const std::string& cmd, const std::string& expect);
+
+    std::string m_dir;
+    std::unique_ptr<NetNs> m_peer;
+    std::unique_ptr<NetNs> m_ns;
+    std::string m_savedBus;
+    bool m_hadBus = false;
+    bool m_setBus = false;
+};
