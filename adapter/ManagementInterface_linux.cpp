@@ -81,7 +81,6 @@ class NmConfiguration : public AdapterConfiguration {
         }
         return apply([&](QVariantMap& ipv4) {
             ipv4[QStringLiteral("method")] = QStringLiteral("manual");
-            ipv4.remove(QStringLiteral("addresses"));
             ipv4[QStringLiteral("address-data")] = QVariant::fromValue(data);
         });
     }
@@ -117,7 +116,6 @@ class NmConfiguration : public AdapterConfiguration {
     std::uint32_t EnableDHCP() override {
         return apply([](QVariantMap& ipv4) {
             ipv4[QStringLiteral("method")] = QStringLiteral("auto");
-            ipv4.remove(QStringLiteral("addresses"));
             ipv4[QStringLiteral("address-data")] = QVariant::fromValue(QList<QVariantMap>{});
             ipv4.remove(QStringLiteral("gateway"));
         });
@@ -146,7 +144,12 @@ class NmConfiguration : public AdapterConfiguration {
                 profile = m_session->addProfile(fresh);
             } else {
                 NmSettings s = m_session->settings(profile);
-                edit(s[QStringLiteral("ipv4")]);
+                QVariantMap& ipv4 = s[QStringLiteral("ipv4")];
+                // The old-style lists carry their own gateway and would override ours; the
+                // address-data and route-data beside them say the same.
+                ipv4.remove(QStringLiteral("addresses"));
+                ipv4.remove(QStringLiteral("routes"));
+                edit(ipv4);
                 m_session->update(profile, s);
             }
             m_session->activate(profile, m_device);

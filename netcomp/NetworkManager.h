@@ -10,6 +10,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
 
@@ -69,6 +70,8 @@ class NmSession {
 
     // The DHCPv4 options of the device's current lease; empty when it has none.
     QVariantMap dhcp4Options(const QDBusObjectPath& device);
+    // The IPv4 DNS servers NetworkManager uses on the device now, in order.
+    QStringList nameservers(const QDBusObjectPath& device);
 
     QVariant property(const QDBusObjectPath& path, const QString& interface, const QString& name);
 

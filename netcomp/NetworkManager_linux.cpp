@@ -237,3 +237,18 @@ QVariantMap NmSession::dhcp4Options(const QDBusObjectPath& device) {
         return {};  // the lease ended between the two reads
     }
 }
+
+QStringList NmSession::nameservers(const QDBusObjectPath& device) {
+    const auto config = as<QDBusObjectPath>(property(device, kDevice, QStringLiteral("Ip4Config")));
+    if (config.path().isEmpty() || config.path() == QLatin1String("/")) return {};
+    QStringList result;
+    try {
+        const auto values = as<QList<uint>>(
+            property(config, QStringLiteral("org.freedesktop.NetworkManager.IP4Config"),
+                     QStringLiteral("Nameservers")));
+        for (uint v : values) result << NmUintToAddress(v);
+    } catch (const NmError&) {
+        // The configuration ended between the two reads.
+    }
+    return result;
+}

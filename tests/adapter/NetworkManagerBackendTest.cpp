@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 
 #include "ManagementInterface.h"
+#include "NmAdapterService.h"
 #include "NmLab.h"
 #include "Root.h"
 
@@ -26,9 +29,49 @@ std::string Addresses(const NmLab& lab) {
 
 }  // namespace
 
+// The lab's adapter as the adapter-information component reports it, with NetworkManager's
+// DHCP data; read from inside the lab's namespace.
+struct Shown {
+    QString ip, mask, gateway, dns, server, expires;
+    bool dhcp = false;
+};
+
+Shown Read(const NmLab& lab) {
+    NsEnter inside(lab.ns());
+    TncIPInfo info(QueryAdapters, std::make_shared<NmAdapterService>());
+    for (int i = 0; i < info.AdapterCount(); ++i) {
+        info.setAdapterIndex(i);
+        if (info.AdapterDescription() == NmLab::kIface)
+            return {info.AdapterIPAddress(),  info.AdapterSubnetMask(), info.AdapterGateway(),
+                    info.AdapterDNSServers(), info.AdapterDHCPServer(), info.AdapterLeaseExpires(),
+                    info.AdapterDHCPEnabled()};
+    }
+    ADD_FAILURE() << "no adapter " << NmLab::kIface;
+    return {};
+}
+
+bool InPool(const QString& ip) {
+    return ip.startsWith(NmLab::kPool) && ip.mid(int(strlen(NmLab::kPool))).toInt() >= 50 &&
+           ip.mid(int(strlen(NmLab::kPool))).toInt() <= 99;
+}
+
+void ExpectLease(const Shown& s) {
+    EXPECT_TRUE(InPool(s.ip)) << s.ip.toStdString();
+    EXPECT_TRUE(s.dhcp);
+    EXPECT_EQ(s.server, NmLab::kServer);
+    EXPECT_EQ(s.gateway, NmLab::kServer);
+    // dnsmasq's shortest lease: two minutes from now, to the second.
+    const QDateTime expires = QDateTime::fromString(s.expires, "dd/MM/yyyy HH:mm:ss");
+    ASSERT_TRUE(expires.isValid()) << s.expires.toStdString();
+    const qint64 left = QDateTime::currentDateTime().secsTo(expires);
+    EXPECT_GT(left, 60);
+    EXPECT_LE(left, 121);
+}
+
 TEST(NetworkManagerBackend, StaticThenBackToDhcp) {
     VT_REQUIRE_ROOT();
     NmLab lab;
+    ExpectLease(Read(lab));
     auto mi = CreateManagementInterface();
     auto connection = mi->Connect();
     auto config = FindConfiguration(*connection, NmLab::kIface);
@@ -39,17 +82,76 @@ TEST(NetworkManagerBackend, StaticThenBackToDhcp) {
     ASSERT_EQ(config->SetDNSServerSearchOrder(std::vector<std::string>{"10.77.0.1", "10.77.0.2"}),
               0u)
         << config->LastError();
-    EXPECT_NE(Addresses(lab).find("10.77.0.20/24"), std::string::npos) << Addresses(lab);
-    const std::string shown =
-        lab.nmcli(std::string("-g IP4.GATEWAY,IP4.DNS dev show ") + NmLab::kIface);
-    EXPECT_NE(shown.find("10.77.0.1"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("10.77.0.2"), std::string::npos) << shown;
+    const Shown fixed = Read(lab);
+    EXPECT_EQ(fixed.ip, "10.77.0.20");
+    EXPECT_EQ(fixed.mask, "255.255.255.0");
+    EXPECT_EQ(fixed.gateway, NmLab::kServer) << lab.ns().out("ip route; ip rule; ip route show table all | grep default");
+    EXPECT_EQ(fixed.dns, "10.77.0.1 10.77.0.2");
+    EXPECT_FALSE(fixed.dhcp);
+    EXPECT_EQ(fixed.server, "");
+    EXPECT_EQ(fixed.expires, "");
 
     ASSERT_EQ(config->EnableDHCP(), 0u) << config->LastError();
     ASSERT_EQ(config->SetDNSServerSearchOrder(std::nullopt), 0u) << config->LastError();
-    const std::string after = Addresses(lab);
-    EXPECT_EQ(after.find("10.77.0.20/24"), std::string::npos) << after;
-    EXPECT_NE(after.find("dynamic"), std::string::npos) << after;
+    const Shown leased = Read(lab);
+    ExpectLease(leased);
+    EXPECT_EQ(leased.dns, NmLab::kServer);  // only what the server gives
+}
+
+TEST(NetworkManagerBackend, ReleaseAndRenew) {
+    VT_REQUIRE_ROOT();
+    NmLab lab;
+    NsEnter inside(lab.ns());
+    TncIPInfo info(QueryAdapters, std::make_shared<NmAdapterService>());
+    int index = -1;
+    for (int i = 0; i < info.AdapterCount(); ++i) {
+        info.setAdapterIndex(i);
+        if (info.AdapterDescription() == NmLab::kIface) index = i;
+    }
+    ASSERT_GE(index, 0);
+    info.setAdapterIndex(index);
+
+    info.DHCPRelease();
+    info.setAdapterIndex(index);
+    EXPECT_EQ(info.AdapterIPAddress(), "");  // lease given up, address removed
+    EXPECT_EQ(info.AdapterDHCPServer(), "");
+    try {
+        info.DHCPRelease();
+        ADD_FAILURE() << "released twice";
+    } catch (const EncIPInfo& e) {
+        EXPECT_FALSE(e.description().isEmpty());
+    }
+
+    info.DHCPRenew();
+    info.setAdapterIndex(index);
+    EXPECT_TRUE(InPool(info.AdapterIPAddress())) << info.AdapterIPAddress().toStdString();
+    EXPECT_EQ(info.AdapterDHCPServer(), NmLab::kServer);
+    EXPECT_NE(lab.dhcpLog().find("DHCPACK"), std::string::npos);
+}
+
+TEST(NetworkManagerBackend, NoLeaseActionsOnAStaticAdapter) {
+    VT_REQUIRE_ROOT();
+    NmLab lab;
+    lab.nmcli(std::string("con mod ") + NmLab::kIface +
+              " ipv4.method manual ipv4.addresses 10.77.0.30/24");
+    lab.nmcli(std::string("--wait 30 con up ") + NmLab::kIface);
+    NsEnter inside(lab.ns());
+    TncIPInfo info(QueryAdapters, std::make_shared<NmAdapterService>());
+    for (int i = 0; i < info.AdapterCount(); ++i) {
+        info.setAdapterIndex(i);
+        if (info.AdapterDescription() != NmLab::kIface) continue;
+        for (auto action : {&TncIPInfo::DHCPRelease, &TncIPInfo::DHCPRenew}) {
+            try {
+                (info.*action)();
+                ADD_FAILURE() << "lease action on a static adapter";
+            } catch (const EncIPInfo& e) {
+                EXPECT_EQ(e.description(), QString("DHCP is not enabled on ") + NmLab::kIface);
+            }
+        }
+        EXPECT_EQ(info.AdapterIPAddress(), "10.77.0.30");
+        return;
+    }
+    FAIL() << "no adapter " << NmLab::kIface;
 }
 
 TEST(NetworkManagerBackend, RefusedValuesGiveCodesWithReasons) {
