@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDateTime>
+#include <QListWidget>
+#include <QPushButton>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -12,6 +15,7 @@
 #include "NmAdapterService.h"
 #include "NmLab.h"
 #include "Root.h"
+#include "uNIC.h"
 
 namespace {
 
@@ -85,7 +89,8 @@ TEST(NetworkManagerBackend, StaticThenBackToDhcp) {
     const Shown fixed = Read(lab);
     EXPECT_EQ(fixed.ip, "10.77.0.20");
     EXPECT_EQ(fixed.mask, "255.255.255.0");
-    EXPECT_EQ(fixed.gateway, NmLab::kServer) << lab.ns().out("ip route; ip rule; ip route show table all | grep default");
+    EXPECT_EQ(fixed.gateway, NmLab::kServer)
+        << lab.ns().out("ip route; ip rule; ip route show table all | grep default");
     EXPECT_EQ(fixed.dns, "10.77.0.1 10.77.0.2");
     EXPECT_FALSE(fixed.dhcp);
     EXPECT_EQ(fixed.server, "");
@@ -212,4 +217,33 @@ TEST(NetworkManagerBackend, NoSystemBus) {
         ::setenv("DBUS_SYSTEM_BUS_ADDRESS", saved.c_str(), 1);
     else
         ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+}
+
+TEST(NetworkManagerBackend, TheWindowFixesAnAddressAndGoesBackToDhcp) {
+    VT_REQUIRE_ROOT();
+    NmLab lab;
+    NsEnter inside(lab.ns());
+    TfNIC w(nullptr,
+            std::make_unique<TncIPInfo>(QueryAdapters, std::make_shared<NmAdapterService>()),
+            CreateManagementInterface());
+    for (int i = 0; i < w.lbNIC->count(); ++i)
+        if (w.lbNIC->item(i)->text() == NmLab::kIface) w.lbNIC->setCurrentRow(i);
+    w.lbNICClick();
+    ASSERT_EQ(w.sNICName, NmLab::kIface);
+    w.edIPAddress->setEditText("10.77.0.21");
+    w.edSubnetMask->setEditText("255.255.255.0");
+    w.edGateway->setEditText("10.77.0.1");
+    w.edDNS1->setEditText("10.77.0.1");
+    w.edDNS2->setEditText("10.77.0.3");
+    w.btnFixedIP->click();
+    QStringList log;
+    for (int i = 0; i < w.LogBox->count(); ++i) log << w.LogBox->item(i)->text();
+    EXPECT_EQ(log.last(), ">>> Set Static-IP NIC.: vtnm0Successfully...")
+        << log.join('\n').toStdString();
+    EXPECT_EQ(Read(lab).ip, "10.77.0.21");
+
+    w.btnDHCP->click();
+    EXPECT_EQ(w.LogBox->item(w.LogBox->count() - 1)->text(),
+              ">>> Set DHCP-Client NIC: vtnm0Successfully.");
+    ExpectLease(Read(lab));
 }
