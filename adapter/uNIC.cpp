@@ -40,6 +40,8 @@ QComboBox* combo(const QString& name, const QStringList& items, QWidget* parent)
     c->setObjectName(name);
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
+    c->setMinimumContentsLength(15);  // a whole dotted quad stays readable
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     c->addItems(items);
     c->setCurrentIndex(0);
     return c;

@@ -255,8 +255,6 @@ void TfMain::buildMenus() {
     IP1 = mnTools->addAction(QIcon(QStringLiteral(":/icons/calc.png")), QStringLiteral("คำนวน IP"));
     // A menu bar item shows its icon instead of its caption, so this one has none.
     N1 = menuBar()->addAction(QStringLiteral("Read ME."));
-    // Windows not built yet.
-    GenCLI1->setEnabled(false);
 }
 
 void TfMain::connectHandlers() {

@@ -1,11 +1,14 @@
 // Menu handlers that open the modal windows: each opening makes a new window owned by the main
-// window and destroys it when it closes, also when showing it fails. Their menu items stay
-// disabled until the window exists.
+// window and destroys it when it closes, also when showing it fails.
 #include "uAbout.h"
 #include "uCalIP.h"
+#include "uNIC.h"
 #include "uVelkorTool.h"
 
-void TfMain::GenCLI1Click() {}
+void TfMain::GenCLI1Click() {
+    TfNIC fNIC(this);
+    fNIC.exec();
+}
 
 void TfMain::IP1Click() {
     TfCalIP fCalIP(this);

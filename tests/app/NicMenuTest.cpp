@@ -1,0 +1,33 @@
+// The adapter tool opens from the main window's menu as a new modal window each time.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+#include <QTimer>
+
+#include "uNIC.h"
+#include "uVelkorTool.h"
+
+TEST(NicMenu, EachOpeningIsANewModalWindow) {
+    TfMain main;
+    ASSERT_TRUE(main.GenCLI1->isEnabled());
+    std::vector<TfNIC*> seen;
+    QStringList logAtOpening;
+    for (int opening = 0; opening < 2; ++opening) {
+        QTimer::singleShot(0, [&] {
+            auto* nic = qobject_cast<TfNIC*>(QApplication::activeModalWidget());
+            if (!nic) return;
+            seen.push_back(nic);
+            EXPECT_EQ(nic->parentWidget(), &main);
+            logAtOpening << QString::number(nic->LogBox->count());
+            nic->AddNICLog("left behind");
+            nic->close();
+        });
+        main.GenCLI1->trigger();
+    }
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(logAtOpening, QStringList({"0", "0"}));  // nothing survives closing
+    EXPECT_TRUE(main.findChildren<TfNIC*>().isEmpty());
+}
