@@ -12,4 +12,18 @@ echo "Installing: ${missing[*]}"
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 $SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# NetworkManager is installed only for the tests, which run their own copy inside a namespace: its
+# package must neither start it on this machine nor enable it for the next boot.
+guard=""
+if [ ! -e /usr/sbin/policy-rc.d ]; then
+    printf '#!/bin/sh\nexit 101\n' | $SUDO tee /usr/sbin/policy-rc.d >/dev/null
+    $SUDO chmod +x /usr/sbin/policy-rc.d
+    guard=1
+fi
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" ||
+    { [ -z "$guard" ] || $SUDO rm -f /usr/sbin/policy-rc.d; exit 1; }
+[ -z "$guard" ] || $SUDO rm -f /usr/sbin/policy-rc.d
+if printf '%s\n' "${missing[@]}" | grep -qx network-manager && command -v systemctl >/dev/null; then
+    $SUDO systemctl disable NetworkManager.service NetworkManager-wait-online.service \
+        NetworkManager-dispatcher.service >/dev/null 2>&1 || true
+fi
