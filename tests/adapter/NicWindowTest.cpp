@@ -399,16 +399,16 @@ TEST_F(NicWindow, EnableDhcpClientActsOnTheRememberedAdapter) {
     *adapters = {Adapter("eth0"), Adapter("eth1")};
     script->configs = {{"eth0", {}}, {"eth1", {}}, {"eth1 (second)", {}}};
     auto w = Open();
-    Click(*w, 1);
     Click(*w, 0);
-    w->lbNIC->setCurrentRow(1);  // a row selected by code does not change the remembered name
+    Click(*w, 1);
+    w->lbNIC->setCurrentRow(0);  // a row selected by code does not change the remembered name
     const QString details = w->mmInfo->toPlainText();
     w->btnDHCP->click();
-    EXPECT_EQ(Log(*w), QStringList({">>>>> Start Set DHCP-Client NIC.: eth0",
-                                    ">>> Set DHCP-Client NIC: eth0Successfully."}));
-    EXPECT_EQ(script->journal,
-              QStringList({"Initialize", "Connect", "QueryIPEnabled", "Description 0",
-                           "EnableDHCP 0", "SetDNSServerSearchOrder 0 null", "Uninitialize"}));
+    EXPECT_EQ(Log(*w), QStringList({">>>>> Start Set DHCP-Client NIC.: eth1",
+                                    ">>> Set DHCP-Client NIC: eth1Successfully."}));
+    EXPECT_EQ(script->journal, QStringList({"Initialize", "Connect", "QueryIPEnabled",
+                                            "Description 0", "Description 1", "EnableDHCP 1",
+                                            "SetDNSServerSearchOrder 1 null", "Uninitialize"}));
     EXPECT_FALSE(script->controlsEnabledDuringCall);
     EXPECT_TRUE(script->hourglassDuringCall);
     EXPECT_TRUE(AllEnabled(*w));

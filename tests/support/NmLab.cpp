@@ -98,7 +98,7 @@ void NmLab::start(bool withProfile) {
         "/nm.pid && exec unshare -m --propagation private sh -c \"mount -t tmpfs tmpfs /run &&"
         " mount -t tmpfs tmpfs /var/lib/NetworkManager && mount -o remount,ro /sys &&"
         " exec env DBUS_SYSTEM_BUS_ADDRESS=" +
-        busAddress() + " NetworkManager --no-daemon --config=" + m_dir +
+        busAddress() + " NetworkManager --debug --config=" + m_dir +
         "/nm.conf --config-dir=" + m_dir + "/conf.d --system-config-dir=" + m_dir +
         "/sysconf.d --intern-config=" + m_dir + "/intern.conf --state-file=" + m_dir +
         "/state --pid-file=" + m_dir + "/nm.run.pid\" > " + m_dir + "/nm.log 2>&1");
@@ -155,5 +155,6 @@ void NmLab::waitFor(const std::string& what, const std::string& cmd, const std::
         if (out == expect) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    throw std::runtime_error("timed out waiting for " + what + "; logs in " + m_dir);
+    throw std::runtime_error("timed out waiting for " + what + "\n" +
+                             ShOut("tail -n 15 " + m_dir + "/*.log 2>&1"));
 }
