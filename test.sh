@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything, and runs every test headless.
+#   VT_SANITIZE=1 ./test.sh   also runs the unprivileged tests under ASan + UBSan (build-asan)
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVT_BUILD_TESTS=ON >/dev/null
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVT_BUILD_TESTS=ON "${launcher[@]}" >/dev/null
 cmake --build build-test
 # The Windows backends, cross-built with MinGW-w64 when it is there; ctest runs them under Wine.
 if command -v x86_64-w64-mingw32-g++-posix >/dev/null || command -v x86_64-w64-mingw32-g++ >/dev/null; then
@@ -16,3 +19,12 @@ else
 fi
 [ "$(id -u)" -eq 0 ] || echo "note: not root: namespace, raw-socket and port-514 tests will be skipped"
 ctest --test-dir build-test --output-on-failure -j2
+if [ "${VT_SANITIZE:-}" = 1 ]; then
+    echo "== Unprivileged tests under AddressSanitizer + UndefinedBehaviorSanitizer (build-asan)"
+    cmake --preset sanitize "${launcher[@]}" >/dev/null
+    cmake --build --preset sanitize
+    VT_UNPRIVILEGED=1 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
+        ctest --test-dir build-asan --output-on-failure -j2 -E windows_backends_under_wine
+fi

@@ -12,9 +12,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "CenterOnScreen.h"
 #include "Dialogs.h"
 #include "StandardError.h"
+#include "WindowHelpers.h"
 #include "uIPTool.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-#include "CenterOnScreen.h"
 #include "LinkLabel.h"
+#include "WindowHelpers.h"
 
 namespace {
 

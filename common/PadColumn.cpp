@@ -1,6 +1,5 @@
 #include "PadColumn.h"
 
 QString PadColumn(const QString& text, QChar fill, int width) {
-    if (text.size() >= width) return text;
-    return text + QString(width - text.size(), fill);
+    return text.leftJustified(width, fill);  // never truncates: a longer text comes back as it is
 }
