@@ -28,6 +28,7 @@
 
 #include "NumericEdit.h"
 #include "SyslogLineModel.h"
+#include "SyslogStore.h"
 #include "TncSysLog.h"
 #include "uSyslog.h"
 
@@ -133,7 +134,7 @@ int Receive(int argc, char** argv, long count) {
     const double cpu = CpuSeconds() - cpuAtFirst;
     const double seconds = double(wall.elapsed()) / 1000.0;
     long inList = 0;
-    for (const QString& l : w.lines().lines()) inList += l.contains(QLatin1String(kMarker));
+    for (const QString& l : w.store().lines()) inList += l.contains(QLatin1String(kMarker));
     const long total = inList + CountInFiles();
     std::printf(
         "received=%ld of %ld  counted-by-event=%ld  cpu=%.3fs  cpu-per-msg=%.1fus  "

@@ -60,9 +60,11 @@ class FakeSysLog : public TncSysLog {
 class FixedClock : public Clock {
   public:
     QDateTime time{QDate(2026, 12, 9), QTime(14, 5, 7)};
+    std::uint32_t ticks = 100000;
     FixedClock() { SetClock(this); }
     ~FixedClock() override { SetClock(nullptr); }
     QDateTime now() const override { return time; }
+    std::uint32_t tickCount() const override { return ticks; }
 };
 
 class FakeDialogs : public Dialogs {

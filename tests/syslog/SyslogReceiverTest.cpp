@@ -14,6 +14,7 @@
 #include "NumericEdit.h"
 #include "SyslogFakes.h"
 #include "SyslogLineModel.h"
+#include "SyslogStore.h"
 #include "uSyslog.h"
 
 namespace {
@@ -27,7 +28,7 @@ class SyslogReceiver : public ::testing::Test {
     FakeSysLog component;
     TfSyslog w{nullptr, &component};
 
-    QStringList list() const { return w.lines().lines(); }
+    QStringList list() const { return w.store().lines(); }
     QString startStop() const { return FormatDateTime(stamp::StartStop, clock.time); }
     struct State {
         bool start, stop, test;
@@ -133,10 +134,10 @@ TEST_F(SyslogReceiver, DetailViewShowsTheClickedLineOnly) {
     w.AddLogLine("first line");
     w.AddLogLine(QString(300, u'x') + "end");
     QTest::qWait(3 * SyslogLineModel::kFlushMs);  // the view catches up in batches
-    const QRect second = w.LogBox->visualRect(w.lines().index(1));
+    const QRect second = w.LogBox->visualRect(w.model().index(1));
     QTest::mouseClick(w.LogBox->viewport(), Qt::LeftButton, {}, second.center());
     EXPECT_EQ(w.mmDetail->toPlainText(), QString(300, u'x') + "end");
-    const QRect first = w.LogBox->visualRect(w.lines().index(0));
+    const QRect first = w.LogBox->visualRect(w.model().index(0));
     QTest::mouseClick(w.LogBox->viewport(), Qt::LeftButton, {}, first.center());
     EXPECT_EQ(w.mmDetail->toPlainText(), "first line");
     w.AddLogLine("later");
