@@ -280,7 +280,7 @@ int Memory(int argc, char** argv, int lines) {
                          .arg(i));
         if (i % 1000 == 0) app.processEvents();  // events run as they would between packets
     }
-    QThread::msleep(2 * SyslogLineModel::kFlushMs);  // the view takes in the last batch
+    QThread::msleep(2 * SyslogLineModel::kLongestFlushMs);  // the view takes in the last batch
     app.processEvents();
     const double fill = double(t.nsecsElapsed()) / 1e6;
     const long after = RssKiB();
@@ -331,7 +331,7 @@ int Filter(int argc, char** argv, int lines) {
             QStringLiteral("127.0.0.1"), 514);
         if (i % 1000 == 0) app.processEvents();
     }
-    QThread::msleep(2 * SyslogLineModel::kFlushMs);
+    QThread::msleep(2 * SyslogLineModel::kLongestFlushMs);
     app.processEvents();
     const long after = RssKiB();
     QElapsedTimer t;

@@ -134,7 +134,9 @@ QVariant SyslogLineModel::data(const QModelIndex& index, int role) const {
 }
 
 void SyslogLineModel::storeAppended() {
-    if (!m_flush.isActive()) m_flush.start();
+    if (m_flush.isActive()) return;
+    const bool busy = m_sinceFlush.isValid() && m_sinceFlush.elapsed() < 2 * kBusyFlushMs;
+    m_flush.start(busy ? kBusyFlushMs : kFlushMs);
 }
 
 void SyslogLineModel::storeCleared() {
@@ -155,6 +157,12 @@ bool SyslogLineModel::matches(int storeRow) const {
 
 void SyslogLineModel::flush() {
     m_flush.stop();
+    takeInAppended();
+    m_sinceFlush.start();
+    emit flushed();
+}
+
+void SyslogLineModel::takeInAppended() {
     const int count = m_store.count();
     if (m_taken >= count) return;
     if (!filtering()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringMatcher>
 #include <QTimer>
@@ -17,12 +18,16 @@ class SyslogStore;
 // class with its own marker shape, so they stay apart without telling hues apart. The program's
 // own lines stay plain.
 //
-// The store changes at once; views hear of appended rows at most every kFlushMs, in one batch,
-// so a burst of packets costs one view layout, not one per line.
+// The store changes at once; views hear of appended rows in batches: kFlushMs after the first
+// line that follows a quiet spell, then every kBusyFlushMs while lines keep coming, so a flood
+// costs ten view layouts and paints a second, not one per line.
 class SyslogLineModel : public QAbstractListModel {
     Q_OBJECT
   public:
     static constexpr int kFlushMs = 25;
+    static constexpr int kBusyFlushMs = 100;
+    // The longest a new line waits before the views show it.
+    static constexpr int kLongestFlushMs = kBusyFlushMs;
     static constexpr int kAllSeverities = -1;
 
     explicit SyslogLineModel(const SyslogStore& store, QObject* parent = nullptr);
@@ -35,7 +40,13 @@ class SyslogLineModel : public QAbstractListModel {
     void storeCleared();
     // Tells the views about every stored line now.
     void flush();
+    bool flushPending() const { return m_flush.isActive(); }
 
+  signals:
+    // After every batch of rows was taken in (also when the batch showed no row).
+    void flushed();
+
+  public:
     // Shows only lines containing text (ignoring case; empty: any) whose severity is at least
     // as grave as lowestSeverity (0 emergency .. 7 debug; kAllSeverities: every line, the
     // program's own included).
@@ -49,9 +60,11 @@ class SyslogLineModel : public QAbstractListModel {
 
   private:
     bool matches(int storeRow) const;
+    void takeInAppended();
 
     const SyslogStore& m_store;
     QTimer m_flush;
+    QElapsedTimer m_sinceFlush;
     int m_taken = 0;          // store rows the views were told about (shown or filtered out)
     std::vector<int> m_rows;  // while filtering: the store rows shown, ascending
     QString m_text;

@@ -45,11 +45,10 @@ void SyslogStore::appendReceived(const QString& text, int severity) {
 
 void SyslogStore::appendLine(const QString& text, int severity, bool mayRotate) {
     if (m_stamp) {
-        const QDateTime now = m_clock.now();
-        const qint64 second =
-            now.date().toJulianDay() * 86400 + now.time().msecsSinceStartOfDay() / 1000;
+        // The clock is read for every line; the text changes only with the second.
+        const qint64 second = m_clock.epochMs() / 1000;
         if (second != m_stampSecond) {
-            m_stampText = PadColumn(FormatDateTime(stamp::LogLine, now), u' ', 20);
+            m_stampText = PadColumn(FormatDateTime(stamp::LogLine, m_clock.now()), u' ', 20);
             m_stampSecond = second;
         }
         add(m_stampText + text, severity);

@@ -215,6 +215,7 @@ void TfSyslog::wireHandlers() {
     connect(cbStampdatetime, &QCheckBox::toggled, this, [this](bool on) { m_store->setStamp(on); });
     m_store->setListener({[this] { m_model->storeAppended(); }, [this] { m_model->storeCleared(); },
                           [this] { selectionChanged(); }, [this] { showSaveFailure(); }});
+    connect(m_model, &SyslogLineModel::flushed, this, &TfSyslog::applySelection);
     connect(edFilter, &QLineEdit::textChanged, this, &TfSyslog::applyFilter);
     connect(cbFilterSeverity, &QComboBox::currentIndexChanged, this, &TfSyslog::applyFilter);
     ncSysLog->OnPacketIn = [this](TncSysLog* sender, int fc, const QString& f, int sc,
@@ -231,15 +232,17 @@ int TfSyslog::selectedRow() const {
 }
 
 void TfSyslog::selectionChanged() {
-    if (m_selectionPending) return;
+    // With a batch on its way the view takes the selection in with it.
+    if (m_selectionPending || m_model->flushPending()) return;
     m_selectionPending = true;
-    QTimer::singleShot(SyslogLineModel::kFlushMs, this, &TfSyslog::applySelection);
+    QTimer::singleShot(SyslogLineModel::kFlushMs, this, [this] {
+        if (m_selectionPending) m_model->flush();
+    });
 }
 
 void TfSyslog::applySelection() {
     m_selectionPending = false;
     m_applyingSelection = true;
-    m_model->flush();
     const QModelIndex index = m_model->indexOfStoreRow(m_store->selected());
     if (!index.isValid()) {
         LogBox->selectionModel()->clear();

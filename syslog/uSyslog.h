@@ -105,8 +105,8 @@ class TfSyslog : public QMainWindow {
     void showDropped();
     void showSaveFailure();
     void applyFilter();
-    // The view's selection follows the store's after kFlushMs, so a burst of appends costs one
-    // layout and one scroll, not one per line.
+    // The view's selection follows the store's with the model's next batch, so a burst of
+    // appends costs one layout and one scroll, not one per line.
     void selectionChanged();
     void applySelection();
 

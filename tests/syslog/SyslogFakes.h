@@ -64,6 +64,7 @@ class FixedClock : public Clock {
     FixedClock() { SetClock(this); }
     ~FixedClock() override { SetClock(nullptr); }
     QDateTime now() const override { return time; }
+    qint64 epochMs() const override { return time.toMSecsSinceEpoch(); }
     std::uint32_t tickCount() const override { return ticks; }
 };
 

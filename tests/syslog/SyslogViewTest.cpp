@@ -47,7 +47,7 @@ class SyslogView : public ::testing::Test {
         for (int r = 0; r < w.model().rowCount(); ++r) out << shown(r, Qt::DisplayRole).toString();
         return out;
     }
-    void settle() { QTest::qWait(3 * SyslogLineModel::kFlushMs); }
+    void settle() { QTest::qWait(2 * SyslogLineModel::kLongestFlushMs); }
     QString autoFile(const QString& number = {}) const {
         return dir.path() + "/auto-" + FormatDateTime(stamp::FileName, clock.time) + number +
                "-log.txt";
