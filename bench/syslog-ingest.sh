@@ -46,12 +46,19 @@ if [ "$mode" = overload ]; then
     (cd "$dir" && in_ns "$bin" overload > "$dir/out" 2>/dev/null) &
     rx=$!
     until grep -q ready "$dir/out" 2>/dev/null; do sleep 0.1; done
-    echo "sender: $(in_ns "$bin" flood 0 "$count")"
+    # Two senders at full speed: more than one thread of the window can take.
+    in_ns "$bin" flood 0 "$count" > "$dir/sender1" &
+    s1=$!
+    in_ns "$bin" flood 0 "$count" > "$dir/sender2"
+    wait $s1
+    echo "senders: $(cat "$dir/sender1") + $(cat "$dir/sender2")"
     until grep -q phase1-done "$dir/out" 2>/dev/null; do sleep 0.1; done
     in_ns "$bin" flood 0 1000000000 > /dev/null &
-    fl=$!
+    fl1=$!
+    in_ns "$bin" flood 0 1000000000 > /dev/null &
+    fl2=$!
     wait $rx
-    kill $fl 2>/dev/null || true
+    kill $fl1 $fl2 2>/dev/null || true
     grep -v -e ready -e phase1-done "$dir/out"
     exit 0
 fi

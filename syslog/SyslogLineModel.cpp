@@ -77,14 +77,44 @@ const QPixmap& Marker(int cls) {
     return markers[std::size_t(cls + 1)];
 }
 
+char16_t Fold(char16_t c) {
+    if (c < 0x80) return c >= u'A' && c <= u'Z' ? char16_t(c + 0x20) : c;
+    return char16_t(QChar::toCaseFolded(char32_t(c)));
+}
+
 }  // namespace
+
+void SyslogLineModel::TextMatcher::setPattern(const QString& text) {
+    m_bmp = true;
+    m_folded.clear();
+    for (QChar c : text) {
+        if (c.isSurrogate()) m_bmp = false;
+        m_folded.push_back(Fold(c.unicode()));
+    }
+    if (!m_bmp) m_other = QStringMatcher(text, Qt::CaseInsensitive);
+}
+
+bool SyslogLineModel::TextMatcher::matches(QStringView line) const {
+    if (!m_bmp) return m_other.indexIn(line) >= 0;
+    const qsizetype m = qsizetype(m_folded.size());
+    const qsizetype n = line.size();
+    if (m == 0) return true;
+    const char16_t* h = line.utf16();
+    const char16_t first = m_folded[0];
+    for (qsizetype i = 0; i + m <= n; ++i) {
+        if (Fold(h[i]) != first) continue;
+        qsizetype k = 1;
+        while (k < m && Fold(h[i + k]) == m_folded[std::size_t(k)]) ++k;
+        if (k == m) return true;
+    }
+    return false;
+}
 
 SyslogLineModel::SyslogLineModel(const SyslogStore& store, QObject* parent)
     : QAbstractListModel(parent), m_store(store) {
     m_flush.setSingleShot(true);
     m_flush.setInterval(kFlushMs);
     connect(&m_flush, &QTimer::timeout, this, &SyslogLineModel::flush);
-    m_matcher.setCaseSensitivity(Qt::CaseInsensitive);
 }
 
 int SyslogLineModel::rowCount(const QModelIndex& parent) const {
@@ -144,6 +174,7 @@ void SyslogLineModel::storeCleared() {
     beginResetModel();
     m_taken = 0;
     m_rows.clear();
+    m_remembered.clear();
     endResetModel();
 }
 
@@ -152,7 +183,7 @@ bool SyslogLineModel::matches(int storeRow) const {
         const int severity = m_store.severity(storeRow);
         if (severity < 0 || severity > m_lowest) return false;
     }
-    return m_text.isEmpty() || m_matcher.indexIn(m_store.line(storeRow)) >= 0;
+    return m_text.isEmpty() || m_matcher.matches(m_store.line(storeRow));
 }
 
 void SyslogLineModel::flush() {
@@ -184,10 +215,20 @@ void SyslogLineModel::takeInAppended() {
 
 void SyslogLineModel::setFilter(const QString& text, int lowestSeverity) {
     if (text == m_text && lowestSeverity == m_lowest) return;
+    if (filtering()) {  // remember the rows of the filter being left
+        std::erase_if(m_remembered, [&](const Remembered& r) {
+            return r.text == m_text && r.lowest == m_lowest;
+        });
+        if (m_remembered.size() == kRemembered) m_remembered.erase(m_remembered.begin());
+        m_remembered.push_back({m_text, m_lowest, m_taken, m_rows});
+    }
     // A filter that only narrows the last one needs to look at the rows shown now, not all.
     const bool narrower = filtering() && text.contains(m_text, Qt::CaseInsensitive) &&
                           (m_lowest == kAllSeverities ||
                            (lowestSeverity != kAllSeverities && lowestSeverity <= m_lowest));
+    const auto earlier = std::find_if(m_remembered.begin(), m_remembered.end(), [&](const auto& r) {
+        return r.text == text && r.lowest == lowestSeverity;
+    });
     const int known = m_taken;
     beginResetModel();
     m_text = text;
@@ -196,16 +237,18 @@ void SyslogLineModel::setFilter(const QString& text, int lowestSeverity) {
     m_taken = m_store.count();
     std::vector<int> rows;
     if (filtering()) {
-        if (narrower) {
+        int from = 0;  // store rows from here on are looked at
+        if (earlier != m_remembered.end()) {
+            rows = std::move(earlier->rows);
+            from = earlier->taken;
+            m_remembered.erase(earlier);
+        } else if (narrower) {
             for (int r : m_rows)
                 if (matches(r)) rows.push_back(r);
-            // Lines that arrived after the last batch are looked at as well.
-            for (int r = known; r < m_taken; ++r)
-                if (matches(r)) rows.push_back(r);
-        } else {
-            for (int r = 0; r < m_taken; ++r)
-                if (matches(r)) rows.push_back(r);
+            from = known;
         }
+        for (int r = from; r < m_taken; ++r)
+            if (matches(r)) rows.push_back(r);
     }
     m_rows = std::move(rows);
     endResetModel();

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringMatcher>
 #include <QTimer>
+#include <string>
 #include <vector>
 
 class SyslogStore;
@@ -59,6 +60,28 @@ class SyslogLineModel : public QAbstractListModel {
     QModelIndex indexOfStoreRow(int storeRow) const;
 
   private:
+    // Case-insensitive substring test, fast for the usual ASCII text (a keystroke looks at every
+    // line), exact for any text: Unicode simple case folding.
+    class TextMatcher {
+      public:
+        void setPattern(const QString& text);
+        bool matches(QStringView line) const;
+
+      private:
+        std::u16string m_folded;  // the pattern folded, when it lies in the BMP
+        QStringMatcher m_other;   // otherwise
+        bool m_bmp = true;
+    };
+    // A filter's rows, kept for a while: deleting typed characters again brings an earlier
+    // filter back without looking at every line.
+    struct Remembered {
+        QString text;
+        int lowest;
+        int taken;
+        std::vector<int> rows;
+    };
+    static constexpr std::size_t kRemembered = 16;
+
     bool matches(int storeRow) const;
     void takeInAppended();
 
@@ -68,6 +91,7 @@ class SyslogLineModel : public QAbstractListModel {
     int m_taken = 0;          // store rows the views were told about (shown or filtered out)
     std::vector<int> m_rows;  // while filtering: the store rows shown, ascending
     QString m_text;
-    QStringMatcher m_matcher;
+    TextMatcher m_matcher;
     int m_lowest = kAllSeverities;
+    std::vector<Remembered> m_remembered;  // most recent last; forgotten when the store empties
 };

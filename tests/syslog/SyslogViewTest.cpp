@@ -167,3 +167,38 @@ TEST_F(SyslogView, ClickOnAFilteredLineShowsItInTheDetailView) {
     w.edFilter->clear();
     EXPECT_EQ(w.LogBox->currentIndex().row(), 5);  // still the clicked line
 }
+
+// Typing narrows the view and deleting brings earlier filters back from memory; lines that came
+// in meanwhile, and a rotation in between, must still give exactly the matching lines.
+TEST_F(SyslogView, TypingAndDeletingBackStaysExact) {
+    w.edValue->setValue(40);
+    auto expected = [&] {
+        QStringList out;
+        const QString text = w.edFilter->text();
+        for (const QString& l : w.store().lines())
+            if (l.contains(text, Qt::CaseInsensitive)) out << l;
+        return out;
+    };
+    const QStringList words = {"Abc", "abD", "xyz", "ABCD", "Straße", "STRASSE", "ǅ"};
+    for (int i = 0; i < 30; ++i) receive(6, words[i % words.size()] + QString::number(i));
+    settle();
+    for (const char* typed : {"a", "ab", "abc", "abcd"}) {
+        w.edFilter->setText(typed);
+        EXPECT_EQ(shownLines(), expected()) << typed;
+    }
+    receive(6, "abX new");  // matches "ab" and "a", not the filter shown now
+    receive(6, "abcd new");
+    settle();
+    for (const char* typed : {"abc", "ab", "a", "ab", "ǆ", "straße"}) {
+        w.edFilter->setText(QString::fromUtf8(typed));
+        EXPECT_EQ(shownLines(), expected()) << typed;
+    }
+    w.edFilter->setText("abc");
+    for (int i = 0; i < 10; ++i) receive(6, "filler");  // 42 lines: rotated, then 1 + ...
+    settle();
+    ASSERT_LT(w.store().count(), 40);
+    for (const char* typed : {"ab", "a", "fill", ""}) {
+        w.edFilter->setText(typed);
+        EXPECT_EQ(shownLines(), expected()) << typed;
+    }
+}
