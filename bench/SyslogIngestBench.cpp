@@ -27,6 +27,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QScrollBar>
@@ -369,7 +370,9 @@ int Filter(int argc, char** argv, int lines) {
     return 0;
 }
 
-int Show(int argc, char** argv, int seconds) {
+// The window listening with a few messages, for screenshots; with a filter text, that text is
+// typed into the filter half-way through.
+int Show(int argc, char** argv, int seconds, const QString& filter) {
     QApplication app(argc, argv);
     TfSyslog w;
     w.cbFacility->setChecked(true);
@@ -381,6 +384,12 @@ int Show(int argc, char** argv, int seconds) {
     w.btnSend->click();
     std::printf("ready\n");
     std::fflush(stdout);
+    if (!filter.isEmpty())
+        QTimer::singleShot(seconds * 500, &w, [&] {
+            w.edFilter->setText(filter);
+            w.cbFilterSeverity->setCurrentIndex(
+                w.cbFilterSeverity->findText(QStringLiteral("warning")));
+        });
     QTimer::singleShot(seconds * 1000, &app, &QApplication::quit);
     return app.exec();
 }
@@ -395,7 +404,9 @@ int main(int argc, char** argv) {
     if (mode == "overload") return Overload(argc, argv);
     if (mode == "filter" && argc >= 3) return Filter(argc, argv, std::atoi(argv[2]));
     if (mode == "memory" && argc >= 3) return Memory(argc, argv, std::atoi(argv[2]));
-    if (mode == "show" && argc >= 3) return Show(argc, argv, std::atoi(argv[2]));
+    if (mode == "show" && argc >= 3)
+        return Show(argc, argv, std::atoi(argv[2]),
+                    argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString());
     std::fprintf(stderr,
                  "usage: %s receive <count> | flood <rate> <count> [port] | overload | "
                  "memory <lines> | filter <lines>\n",
