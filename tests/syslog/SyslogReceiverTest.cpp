@@ -19,15 +19,8 @@
 
 namespace {
 
-class SyslogReceiver : public ::testing::Test {
+class SyslogReceiver : public ScriptedSyslogWindow {
   protected:
-    QTemporaryDir dir;
-    InDirectory in{dir.path()};
-    FixedClock clock;
-    FakeDialogs boxes;
-    FakeSysLog component;
-    TfSyslog w{nullptr, &component};
-
     QStringList list() const { return w.store().lines(); }
     QString startStop() const { return FormatDateTime(stamp::StartStop, clock.time); }
     struct State {

@@ -28,15 +28,8 @@ namespace {
 
 const QString kNotice = QStringLiteral("Save log-data to --> ");
 
-class SyslogList : public ::testing::Test {
+class SyslogList : public ScriptedSyslogWindow {
   protected:
-    QTemporaryDir dir;
-    InDirectory in{dir.path()};
-    FixedClock clock;
-    FakeDialogs boxes;
-    FakeSysLog component;
-    TfSyslog w{nullptr, &component};
-
     QStringList list() const { return w.store().lines(); }
     QString stampName(const QString& prefix, const QString& number = {}) const {
         return dir.path() + u'/' + prefix + FormatDateTime(stamp::FileName, clock.time) + number +

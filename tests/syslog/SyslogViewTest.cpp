@@ -27,15 +27,8 @@
 
 namespace {
 
-class SyslogView : public ::testing::Test {
+class SyslogView : public ScriptedSyslogWindow {
   protected:
-    QTemporaryDir dir;
-    InDirectory in{dir.path()};
-    FixedClock clock;
-    FakeDialogs boxes;
-    FakeSysLog component;
-    TfSyslog w{nullptr, &component};
-
     // A message of facility local4 with the given severity.
     void receive(int severity, const QString& text) {
         component.inject("<" + QByteArray::number(20 * 8 + severity) + ">Oct 11 22:14:15 sw1 " +
