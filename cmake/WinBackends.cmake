@@ -8,6 +8,7 @@ set(VT_WIN_NETCOMP_SOURCES
     ${_vt_root}/netcomp/AdapterQuery_win.cpp
     ${_vt_root}/netcomp/DhcpLease_win.cpp
     ${_vt_root}/netcomp/SocketBuffer_win.cpp
+    ${_vt_root}/netcomp/SyslogSocket_win.cpp
 )
 set(VT_WIN_ADAPTER_SOURCES ${_vt_root}/adapter/ManagementInterface_win.cpp)
 set(VT_WIN_OS_LIBS iphlpapi ws2_32 ole32 oleaut32 uuid)

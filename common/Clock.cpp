@@ -6,6 +6,10 @@ QDateTime Clock::now() const {
     return QDateTime::currentDateTime();
 }
 
+qint64 Clock::epochMs() const {
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
 std::uint32_t Clock::tickCount() const {
     static QElapsedTimer started = [] {
         QElapsedTimer t;

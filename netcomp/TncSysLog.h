@@ -2,18 +2,25 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "NetComponent.h"
 
-class QUdpSocket;
+class QSocketNotifier;
+class QTimer;
+class SyslogSocket;
 
 // Syslog over UDP. Active true listens on LocalPort on every local address (IPv4 and IPv6) and
 // reports each datagram through OnPacketIn on the thread that owns the component (the
-// user-interface thread); false closes. SendPacket sends from the same socket, so it needs
-// the component open. The accessors are virtual so windows can be tested with a scripted fake.
+// user-interface thread), in arrival order; false closes. SendPacket sends from the same socket,
+// so it needs the component open. The accessors are virtual so windows can be tested with a
+// scripted fake.
+//
+// Reading never holds the thread for long: each pass of the event loop takes at most a slice
+// (kSliceDatagrams datagrams or kSliceMs), so the user interface answers under any load; what
+// the thread cannot take the system drops, and DroppedCount says how many.
 class TncSysLog : public QObject, public TncComponent {
     Q_OBJECT
   public:
@@ -54,19 +61,32 @@ class TncSysLog : public QObject, public TncComponent {
     // Receive buffer the system granted at the last opening (bytes), for diagnostics.
     int ReceiveBufferSize() const { return m_receiveBuffer; }
 
+    // Datagrams the system dropped because they came faster than they were read, since the last
+    // opening (after closing: the count it ended with); -1 where the platform does not count.
+    virtual long long DroppedCount() const;
+
+    static constexpr int kSliceDatagrams = 1024;
+    static constexpr int kSliceMs = 8;
+    // After the queue ran empty, reading waits this long for more, so a steady flow costs one
+    // wake-up per few milliseconds instead of one per datagram.
+    static constexpr int kGatherMs = 2;
+
   protected:
     // Hands one datagram to OnPacketIn; tests of windows never need a socket for this.
     void ReportDatagram(const QByteArray& datagram, const QString& sourceAddress, int sourcePort);
 
   private:
-    void drain();
+    void readSlice();
     void close();
 
-    QPointer<QUdpSocket> m_socket;
-    quint64 m_opening = 0;  // changes at every open and close, so a drain notices either
+    std::unique_ptr<SyslogSocket> m_socket;
+    QSocketNotifier* m_notifier = nullptr;
+    QTimer* m_gather;
+    quint64 m_opening = 0;  // changes at every open and close, so a slice notices either
     int m_localPort = 514;
     QString m_remoteHost;
     int m_remotePort = 514;
     int m_receiveBuffer = 0;
-    QByteArray m_buffer;
+    long long m_droppedAtClose = 0;
+    QString m_lastSource;
 };

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -15,9 +16,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "Clock.h"
 #include "NumericEdit.h"
 #include "StandardError.h"
 #include "SyslogLineModel.h"
+#include "SyslogParser.h"
+#include "SyslogStore.h"
 #include "TncSysLog.h"
 
 namespace {
@@ -40,8 +44,10 @@ QPushButton* Button(const QString& caption, const QString& hint = {}) {
 TfSyslog::TfSyslog(QWidget* parent, TncSysLog* component)
     : QMainWindow(parent),
       ncSysLog(component ? component : new TncSysLog(this)),
-      m_model(new SyslogLineModel(this)),
-      m_clockTimer(new QTimer(this)) {
+      m_store(std::make_unique<SyslogStore>(SystemClock())),
+      m_model(new SyslogLineModel(*m_store, this)),
+      m_clockTimer(new QTimer(this)),
+      m_droppedTimer(new QTimer(this)) {
     setWindowTitle(QStringLiteral("Syslog Server"));
     setAttribute(Qt::WA_QuitOnClose, false);  // closing only hides it
     ncSysLog->SetRemoteHost(QStringLiteral("127.0.0.1"));
@@ -55,6 +61,8 @@ TfSyslog::TfSyslog(QWidget* parent, TncSysLog* component)
 
 TfSyslog::~TfSyslog() {
     ncSysLog->OnPacketIn = nullptr;
+    LogBox->setModel(nullptr);  // the model reads the store, which goes first
+    m_store->setListener({});
 }
 
 void TfSyslog::buildControls() {
@@ -100,6 +108,8 @@ void TfSyslog::buildControls() {
     pnMessage->setVisible(false);
     page->addWidget(pnMessage);
 
+    buildFilter(page);
+
     LogBox = new QListView;
     LogBox->setModel(m_model);
     LogBox->setUniformItemSizes(true);  // constant-time geometry for up to 100 000 rows
@@ -118,10 +128,36 @@ void TfSyslog::buildControls() {
     setCentralWidget(central);
 
     spStatus = new QLabel;
+    spDropped = new QLabel;
+    spSaveFailure = new QLabel;
+    spSaveFailure->setStyleSheet(QStringLiteral("QLabel { color: #B00020; }"));
+    spSaveFailure->setVisible(false);
     ClockStatus1 = new QLabel;
     statusBar()->addWidget(spStatus, 1);
+    statusBar()->addWidget(spDropped);
+    statusBar()->addWidget(spSaveFailure, 2);
     statusBar()->addPermanentWidget(ClockStatus1);
     m_clockTimer->setInterval(500);
+    m_droppedTimer->setInterval(kDroppedRefreshMs);
+}
+
+void TfSyslog::buildFilter(QVBoxLayout* page) {
+    edFilter = new QLineEdit;
+    edFilter->setPlaceholderText(QStringLiteral("Filter the view: text to look for"));
+    edFilter->setToolTip(
+        QStringLiteral("Shows only the lines holding this text (any case); "
+                       "the saved files keep every line"));
+    edFilter->setClearButtonEnabled(true);
+    cbFilterSeverity = new QComboBox;
+    cbFilterSeverity->addItem(QStringLiteral("all"), SyslogLineModel::kAllSeverities);
+    for (int s = 0; s <= 7; ++s) cbFilterSeverity->addItem(SeverityName(s), s);
+    cbFilterSeverity->setToolTip(
+        QStringLiteral("Shows only received lines of this severity or a graver one"));
+    auto* filter = new QHBoxLayout;
+    filter->addWidget(edFilter, 1);
+    filter->addWidget(new QLabel(QStringLiteral("Lowest severity:")));
+    filter->addWidget(cbFilterSeverity);
+    page->addLayout(filter);
 }
 
 void TfSyslog::buildSenderPanel() {
@@ -166,9 +202,22 @@ void TfSyslog::wireHandlers() {
     connect(LogBox, &QListView::clicked, this, [this] { RunHandler([&] { LogBoxClick(); }); });
     connect(LogBox->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
-                if (!m_applyingSelection) m_selectedRow = current.isValid() ? current.row() : -1;
+                if (!m_applyingSelection)
+                    m_store->select(current.isValid() ? m_model->storeRow(current.row()) : -1);
             });
     connect(m_clockTimer, &QTimer::timeout, this, &TfSyslog::tickClock);
+    connect(m_droppedTimer, &QTimer::timeout, this, &TfSyslog::showDropped);
+
+    // The store's options follow their controls.
+    m_store->setLimit(edValue->value());
+    connect(edValue, &QLineEdit::textChanged, this,
+            [this] { m_store->setLimit(edValue->value()); });
+    connect(cbStampdatetime, &QCheckBox::toggled, this, [this](bool on) { m_store->setStamp(on); });
+    m_store->setListener({[this] { m_model->storeAppended(); }, [this] { m_model->storeCleared(); },
+                          [this] { selectionChanged(); }, [this] { showSaveFailure(); }});
+    connect(m_model, &SyslogLineModel::flushed, this, &TfSyslog::applySelection);
+    connect(edFilter, &QLineEdit::textChanged, this, &TfSyslog::applyFilter);
+    connect(cbFilterSeverity, &QComboBox::currentIndexChanged, this, &TfSyslog::applyFilter);
     ncSysLog->OnPacketIn = [this](TncSysLog* sender, int fc, const QString& f, int sc,
                                   const QString& s, const QString& ts, const QString& host,
                                   const QString& msg, bool conforms, const QString& packet,
@@ -179,28 +228,43 @@ void TfSyslog::wireHandlers() {
 }
 
 int TfSyslog::selectedRow() const {
-    return m_selectedRow;
+    return m_store->selected();
 }
 
-void TfSyslog::selectRow(int row) {
-    m_selectedRow = row;
-    if (m_selectionPending) return;
+void TfSyslog::selectionChanged() {
+    // With a batch on its way the view takes the selection in with it.
+    if (m_selectionPending || m_model->flushPending()) return;
     m_selectionPending = true;
-    QTimer::singleShot(SyslogLineModel::kFlushMs, this, &TfSyslog::applySelection);
+    QTimer::singleShot(SyslogLineModel::kFlushMs, this, [this] {
+        if (m_selectionPending) m_model->flush();
+    });
 }
 
 void TfSyslog::applySelection() {
     m_selectionPending = false;
     m_applyingSelection = true;
-    m_model->flush();
-    if (m_selectedRow < 0 || m_selectedRow >= m_model->count()) {
+    const QModelIndex index = m_model->indexOfStoreRow(m_store->selected());
+    if (!index.isValid()) {
         LogBox->selectionModel()->clear();
     } else {
-        const QModelIndex index = m_model->index(m_selectedRow);
         LogBox->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
         LogBox->scrollTo(index);
     }
     m_applyingSelection = false;
+}
+
+void TfSyslog::applyFilter() {
+    m_model->setFilter(edFilter->text(), cbFilterSeverity->currentData().toInt());
+    applySelection();  // the selected line stays selected where the filter shows it
+}
+
+void TfSyslog::showSaveFailure() {
+    const QString& failure = m_store->saveFailure();
+    spSaveFailure->setText(failure.isEmpty()
+                               ? QString()
+                               : QStringLiteral("Automatic save failed, lines kept, retrying: ") +
+                                     failure);
+    spSaveFailure->setVisible(!failure.isEmpty());
 }
 
 bool TfSyslog::eventFilter(QObject* watched, QEvent* event) {

@@ -1,22 +1,27 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 
 class NumericEdit;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListView;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+class QVBoxLayout;
 class QWidget;
 class SyslogLineModel;
+class SyslogStore;
 class TncSysLog;
 
 // The syslog server window: created hidden at start and kept for the whole run; closing it only
-// hides it. Receives through ncSysLog, keeps the syslog list (rotated into "auto-" files past the
-// limit), and carries the loopback sender panel pnMessage.
+// hides it. Receives through ncSysLog into its line store (SyslogStore: stamps, rotation into
+// "auto-" files past the limit, saves), shows the store through a filtering list model, and
+// carries the loopback sender panel pnMessage. The window holds controls and their wiring.
 class TfSyslog : public QMainWindow {
     Q_OBJECT
   public:
@@ -25,7 +30,8 @@ class TfSyslog : public QMainWindow {
     explicit TfSyslog(QWidget* parent = nullptr, TncSysLog* component = nullptr);
     ~TfSyslog() override;
 
-    // Appends a line (with the local stamp when ticked) and rotates the list past the limit.
+    // Appends one of the window's own lines (with the local stamp when ticked) and rotates the
+    // list past the limit.
     void AddLogLine(const QString& text);
 
     // Handlers, named after their controls; each runs under the standard error box when
@@ -60,7 +66,11 @@ class TfSyslog : public QMainWindow {
     QCheckBox* cbStampdatetime;
     QListView* LogBox;
     QPlainTextEdit* mmDetail;
+    QLineEdit* edFilter;          // view filter: text
+    QComboBox* cbFilterSeverity;  // view filter: lowest severity shown
     QLabel* spStatus;
+    QLabel* spDropped;      // datagrams the system dropped since Start
+    QLabel* spSaveFailure;  // shown while automatic saves fail
     QLabel* ClockStatus1;
     QWidget* pnMessage;
     QLineEdit* edIP;
@@ -71,10 +81,14 @@ class TfSyslog : public QMainWindow {
     QPushButton* btnClose;
     TncSysLog* ncSysLog;
 
-    // The syslog list as stored (read-only view for callers and tests).
-    const SyslogLineModel& lines() const { return *m_model; }
-    // Row selected in LogBox, -1 when none.
+    // The syslog list as stored, and as LogBox shows it.
+    const SyslogStore& store() const { return *m_store; }
+    const SyslogLineModel& model() const { return *m_model; }
+    // Store row of the selected line, -1 when none.
     int selectedRow() const;
+
+    // How often the dropped-datagram pane is brought up to date while listening.
+    static constexpr int kDroppedRefreshMs = 250;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -84,22 +98,22 @@ class TfSyslog : public QMainWindow {
   private:
     void buildControls();
     void buildSenderPanel();
+    void buildFilter(QVBoxLayout* page);
     void wireHandlers();
-    // Adds a line that bears no stamp, is not selected and is not compared with the limit.
-    void addNoticeLine(const QString& path);
-    // Writes the whole list to directory/prefix<stamp>-log.txt and returns the full name.
-    QString saveList(const QString& prefix);
-    void setListening(bool listening);
     void setStopped();
     void tickClock();
-    // The selection follows the store at once; the view catches up once per event-loop pass,
-    // so a burst of appends costs one layout and one scroll, not one per line.
-    void selectRow(int row);
+    void showDropped();
+    void showSaveFailure();
+    void applyFilter();
+    // The view's selection follows the store's with the model's next batch, so a burst of
+    // appends costs one layout and one scroll, not one per line.
+    void selectionChanged();
     void applySelection();
 
+    std::unique_ptr<SyslogStore> m_store;
     SyslogLineModel* m_model;
     QTimer* m_clockTimer;
-    int m_selectedRow = -1;
+    QTimer* m_droppedTimer;
     bool m_selectionPending = false;
     bool m_applyingSelection = false;
     bool m_programEnding = false;  // the application is quitting: no before-close save

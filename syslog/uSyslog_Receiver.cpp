@@ -1,13 +1,14 @@
 // Receiving: Start and Stop, the packet handler, the detail view and the clock pane.
 #include <QCheckBox>
 #include <QLabel>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 
 #include "Clock.h"
 #include "DateTimeFormat.h"
-#include "SyslogLineModel.h"
+#include "SyslogStore.h"
 #include "TncSysLog.h"
 #include "uSyslog.h"
 
@@ -15,6 +16,8 @@ void TfSyslog::btnStartClick() {
     btnTest->setEnabled(true);
     if (ncSysLog->Active()) ncSysLog->SetActive(false);
     ncSysLog->SetActive(true);
+    showDropped();  // a fresh count for this opening
+    m_droppedTimer->start();
     setWindowTitle(QStringLiteral("  >>> Listening syslog message...."));
     AddLogLine(FormatNow(stamp::StartStop) +
                QStringLiteral("  >>> Start Listening syslog message...."));
@@ -24,6 +27,8 @@ void TfSyslog::btnStartClick() {
 
 void TfSyslog::btnStopClick() {
     ncSysLog->SetActive(false);
+    if (m_droppedTimer->isActive()) showDropped();  // the count this opening ended with
+    m_droppedTimer->stop();
     setStopped();
     AddLogLine(FormatNow(stamp::StartStop) + QStringLiteral("  >>> Stop syslog message...."));
 }
@@ -39,7 +44,13 @@ void TfSyslog::btnTestClick() {
     pnMessage->setVisible(true);
 }
 
-void TfSyslog::ncSysLogPacketIn(TncSysLog*, int, const QString& Facility, int,
+void TfSyslog::showDropped() {
+    const long long dropped = ncSysLog->DroppedCount();
+    spDropped->setText(dropped < 0 ? QStringLiteral("Dropped: not counted")
+                                   : QStringLiteral("Dropped: ") + QLocale().toString(dropped));
+}
+
+void TfSyslog::ncSysLogPacketIn(TncSysLog*, int, const QString& Facility, int SeverityCode,
                                 const QString& Severity, const QString& Timestamp,
                                 const QString& Hostname, const QString& Message, bool,
                                 const QString&, const QByteArray&, const QString& SourceAddress,
@@ -58,14 +69,17 @@ void TfSyslog::ncSysLogPacketIn(TncSysLog*, int, const QString& Facility, int,
     if (cbSourceAddress->isChecked()) line += SourceAddress;
     line += blank;
     line += Message;
-    AddLogLine(line);
+    // Every received line keeps its severity for the list's colours and filter, ticked or not.
+    // While automatic saves fail, the rotation is retried at most once a second.
+    m_store->appendReceived(
+        line, SeverityCode >= 0 && SeverityCode <= 7 ? SeverityCode : SyslogStore::kNoSeverity);
     spStatus->setText(QStringLiteral("Source Address: ") + SourceAddress);
 }
 
 void TfSyslog::LogBoxClick() {
     mmDetail->clear();
-    if (m_selectedRow >= 0 && m_selectedRow < m_model->lines().size())
-        mmDetail->setPlainText(m_model->lines().at(m_selectedRow));
+    const int row = m_store->selected();
+    if (row >= 0 && row < m_store->count()) mmDetail->setPlainText(m_store->line(row));
 }
 
 void TfSyslog::showEvent(QShowEvent* event) {

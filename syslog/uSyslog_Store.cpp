@@ -1,56 +1,23 @@
-// The syslog list as a store: append with rotation, Clear Log, Save Log, the save on closing.
-#include <QCheckBox>
+// The syslog list's commands: the window's own lines, Clear Log, Save Log, the save on closing.
+// What they do to the list lives in SyslogStore.
 #include <QDir>
 #include <QFileInfo>
-#include <QListView>
 
-#include "Clock.h"
 #include "DateTimeFormat.h"
 #include "Dialogs.h"
-#include "NumericEdit.h"
-#include "PadColumn.h"
-#include "SavedLog.h"
 #include "StandardError.h"
-#include "SyslogLineModel.h"
+#include "SyslogStore.h"
 #include "uSyslog.h"
 
-namespace {
-const QString kNotice = QStringLiteral("Save log-data to --> ");
-}
-
 void TfSyslog::AddLogLine(const QString& text) {
-    if (cbStampdatetime->isChecked())
-        m_model->append(PadColumn(FormatNow(stamp::LogLine), u' ', 20) + text);
-    else
-        m_model->append(text);
-    selectRow(m_model->count() - 1);
-    if (m_model->count() <= edValue->value()) return;
-    // Rotation. A failed save throws here: the line stays, and the next append tries again.
-    const QString path = saveList(QStringLiteral("auto-"));
-    m_model->clear();
-    m_model->append(kNotice + path);
-    selectRow(-1);
-}
-
-void TfSyslog::addNoticeLine(const QString& path) {
-    m_model->append(kNotice + path);
-}
-
-QString TfSyslog::saveList(const QString& prefix) {
-    // Distinct within one second: SavedLogPath numbers a name that exists already.
-    const QString path = SavedLogPath(QDir::currentPath(), prefix, SystemClock().now());
-    WriteSavedLog(path, m_model->lines());
-    return path;
+    m_store->append(text);
 }
 
 void TfSyslog::btnClearLogClick() {
     if (dialogs().confirm(this, ApplicationTitle(), QStringLiteral("ต้องการ Clear ข้อมูลหรือไม่?")) !=
         Dialogs::Answer::Yes)
         return;
-    const QString path = saveList(QStringLiteral("before-clear-"));
-    m_model->clear();
-    selectRow(-1);
-    AddLogLine(kNotice + path);
+    m_store->clearWithSave();
 }
 
 void TfSyslog::btnSaveClick() {
@@ -62,12 +29,11 @@ void TfSyslog::btnSaveClick() {
     if (name.isEmpty()) return;
     if (QFileInfo(name).suffix().isEmpty()) name += QStringLiteral(".txt");
     name = QFileInfo(name).absoluteFilePath();
-    WriteSavedLog(name, m_model->lines());
-    addNoticeLine(name);
+    m_store->saveAs(name);
     dialogs().information(this, ApplicationTitle(), QStringLiteral("Save Log-File: ") + name);
 }
 
 bool TfSyslog::FormCloseQuery() {
-    if (m_model->count() > 0) saveList(QStringLiteral("before-close-"));
+    m_store->saveBeforeClose();
     return true;
 }

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <deque>
 #include <functional>
 #include <ostream>
@@ -14,6 +15,7 @@
 #include "Clock.h"
 #include "Dialogs.h"
 #include "TncSysLog.h"
+#include "uSyslog.h"
 
 // Readable failure output for texts.
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -60,9 +62,12 @@ class FakeSysLog : public TncSysLog {
 class FixedClock : public Clock {
   public:
     QDateTime time{QDate(2026, 12, 9), QTime(14, 5, 7)};
+    std::uint32_t ticks = 100000;
     FixedClock() { SetClock(this); }
     ~FixedClock() override { SetClock(nullptr); }
     QDateTime now() const override { return time; }
+    qint64 epochMs() const override { return time.toMSecsSinceEpoch(); }
+    std::uint32_t tickCount() const override { return ticks; }
 };
 
 class FakeDialogs : public Dialogs {
@@ -113,6 +118,17 @@ class InDirectory {
 
   private:
     QString m_old;
+};
+
+// The syslog window with a scripted component, clock and boxes, in a scratch current directory.
+class ScriptedSyslogWindow : public ::testing::Test {
+  protected:
+    QTemporaryDir dir;
+    InDirectory in{dir.path()};
+    FixedClock clock;
+    FakeDialogs boxes;
+    FakeSysLog component;
+    TfSyslog w{nullptr, &component};
 };
 
 // Lines of a saved log file (CR LF after each), or an empty list when it does not exist.

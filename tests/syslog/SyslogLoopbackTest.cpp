@@ -17,6 +17,7 @@
 #include "Root.h"
 #include "SyslogFakes.h"
 #include "SyslogLineModel.h"
+#include "SyslogStore.h"
 #include "TncSysLog.h"
 #include "uSyslog.h"
 
@@ -30,11 +31,11 @@ class SyslogLoopback : public ::testing::Test {
 
     static bool waitForLines(const TfSyslog& w, int n) {
         QDeadlineTimer deadline(5000);
-        while (w.lines().count() < n && !deadline.hasExpired()) {
+        while (w.store().count() < n && !deadline.hasExpired()) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
             QThread::msleep(1);
         }
-        return w.lines().count() >= n;
+        return w.store().count() >= n;
     }
 };
 
@@ -62,7 +63,7 @@ TEST_F(SyslogLoopback, LoggerMessagesAppearWithTheTickedFields) {
         SCOPED_TRACE(s.args);
         ns.exec(std::string("logger -d -n 127.0.0.1 -P 514 ") + s.args);
         ASSERT_TRUE(waitForLines(w, ++lines));
-        const QString line = w.lines().lines().last();
+        const QString line = w.store().lines().last();
         EXPECT_TRUE(line.endsWith(QString::fromLatin1(s.tail).arg(host))) << line.toStdString();
         EXPECT_FALSE(line.startsWith(u' '));  // the header's time stamp comes first
     }
@@ -79,7 +80,7 @@ TEST_F(SyslogLoopback, SenderMessagesArriveNumberedInOrder) {
     w.btnSend->click();
     ASSERT_TRUE(boxes.shown.empty()) << boxes.shown[0].text.toStdString();
     ASSERT_TRUE(waitForLines(w, 101));
-    const QStringList lines = w.lines().lines();
+    const QStringList lines = w.store().lines();
     for (int i = 1; i <= 100; ++i)
         ASSERT_TRUE(
             lines[i].endsWith(QString::number(i) + " > > Test send syslog message successfully."))
@@ -107,6 +108,6 @@ TEST_F(SyslogLoopback, StartWhilePortIsTaken) {
     EXPECT_TRUE(w.btnStart->isEnabled());
     EXPECT_TRUE(w.btnStop->isEnabled());
     EXPECT_EQ(w.windowTitle(), "Syslog Server");
-    EXPECT_EQ(w.lines().count(), 0);
+    EXPECT_EQ(w.store().count(), 0);
     EXPECT_FALSE(w.ncSysLog->Active());
 }

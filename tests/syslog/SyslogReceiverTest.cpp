@@ -14,20 +14,14 @@
 #include "NumericEdit.h"
 #include "SyslogFakes.h"
 #include "SyslogLineModel.h"
+#include "SyslogStore.h"
 #include "uSyslog.h"
 
 namespace {
 
-class SyslogReceiver : public ::testing::Test {
+class SyslogReceiver : public ScriptedSyslogWindow {
   protected:
-    QTemporaryDir dir;
-    InDirectory in{dir.path()};
-    FixedClock clock;
-    FakeDialogs boxes;
-    FakeSysLog component;
-    TfSyslog w{nullptr, &component};
-
-    QStringList list() const { return w.lines().lines(); }
+    QStringList list() const { return w.store().lines(); }
     QString startStop() const { return FormatDateTime(stamp::StartStop, clock.time); }
     struct State {
         bool start, stop, test;
@@ -132,15 +126,15 @@ TEST_F(SyslogReceiver, DetailViewShowsTheClickedLineOnly) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     w.AddLogLine("first line");
     w.AddLogLine(QString(300, u'x') + "end");
-    QTest::qWait(3 * SyslogLineModel::kFlushMs);  // the view catches up in batches
-    const QRect second = w.LogBox->visualRect(w.lines().index(1));
+    QTest::qWait(2 * SyslogLineModel::kLongestFlushMs);  // the view catches up in batches
+    const QRect second = w.LogBox->visualRect(w.model().index(1));
     QTest::mouseClick(w.LogBox->viewport(), Qt::LeftButton, {}, second.center());
     EXPECT_EQ(w.mmDetail->toPlainText(), QString(300, u'x') + "end");
-    const QRect first = w.LogBox->visualRect(w.lines().index(0));
+    const QRect first = w.LogBox->visualRect(w.model().index(0));
     QTest::mouseClick(w.LogBox->viewport(), Qt::LeftButton, {}, first.center());
     EXPECT_EQ(w.mmDetail->toPlainText(), "first line");
     w.AddLogLine("later");
-    QTest::qWait(3 * SyslogLineModel::kFlushMs);
+    QTest::qWait(2 * SyslogLineModel::kLongestFlushMs);
     EXPECT_EQ(w.mmDetail->toPlainText(), "first line");
     EXPECT_EQ(w.LogBox->currentIndex().row(), 2);  // the view caught up with the selection
 }

@@ -21,22 +21,16 @@
 #include "StandardError.h"
 #include "SyslogFakes.h"
 #include "SyslogLineModel.h"
+#include "SyslogStore.h"
 #include "uSyslog.h"
 
 namespace {
 
 const QString kNotice = QStringLiteral("Save log-data to --> ");
 
-class SyslogStore : public ::testing::Test {
+class SyslogList : public ScriptedSyslogWindow {
   protected:
-    QTemporaryDir dir;
-    InDirectory in{dir.path()};
-    FixedClock clock;
-    FakeDialogs boxes;
-    FakeSysLog component;
-    TfSyslog w{nullptr, &component};
-
-    QStringList list() const { return w.lines().lines(); }
+    QStringList list() const { return w.store().lines(); }
     QString stampName(const QString& prefix, const QString& number = {}) const {
         return dir.path() + u'/' + prefix + FormatDateTime(stamp::FileName, clock.time) + number +
                QStringLiteral("-log.txt");
@@ -57,7 +51,7 @@ QStringList Numbers(int from, int to) {
 
 // Limit 10, stamp off: the 11th line rotates; the notice opens the next file; two rotations in
 // the same second keep both files.
-TEST_F(SyslogStore, RotatesPastTheLimitIntoDistinctFiles) {
+TEST_F(SyslogList, RotatesPastTheLimitIntoDistinctFiles) {
     w.edValue->setValue(10);
     append(1, 10);
     EXPECT_EQ(list(), Numbers(1, 10));
@@ -77,7 +71,7 @@ TEST_F(SyslogStore, RotatesPastTheLimitIntoDistinctFiles) {
     EXPECT_EQ(list(), QStringList{kNotice + second});
 }
 
-TEST_F(SyslogStore, StampOnPrefixesLinesButNotTheRotationNotice) {
+TEST_F(SyslogList, StampOnPrefixesLinesButNotTheRotationNotice) {
     w.edValue->setValue(10);
     w.cbStampdatetime->setChecked(true);
     const QString stamp = FormatDateTime(stamp::LogLine, clock.time);
@@ -93,7 +87,7 @@ TEST_F(SyslogStore, StampOnPrefixesLinesButNotTheRotationNotice) {
     EXPECT_EQ(w.selectedRow(), 0);
 }
 
-TEST_F(SyslogStore, LoweringTheLimitRotatesTheWholeListAtTheNextAppend) {
+TEST_F(SyslogList, LoweringTheLimitRotatesTheWholeListAtTheNextAppend) {
     w.edValue->setValue(20);
     append(1, 15);
     w.edValue->setValue(10);
@@ -103,7 +97,7 @@ TEST_F(SyslogStore, LoweringTheLimitRotatesTheWholeListAtTheNextAppend) {
     EXPECT_EQ(list().size(), 1);
 }
 
-TEST_F(SyslogStore, ClearAskedAndAnswered) {
+TEST_F(SyslogList, ClearAskedAndAnswered) {
     append(1, 3);
     for (auto answer : {Dialogs::Answer::No, Dialogs::Answer::Dismissed}) {
         boxes.answers = {answer};
@@ -118,17 +112,16 @@ TEST_F(SyslogStore, ClearAskedAndAnswered) {
     EXPECT_EQ(FileLines(stampName("before-clear-")), Numbers(1, 3));
 
     // Yes on an empty list still writes a file, with no lines.
-    SyslogLineModel& model = const_cast<SyslogLineModel&>(w.lines());
-    model.clear();
-    boxes.answers = {Dialogs::Answer::Yes};
-    w.btnClearLogClick();
-    const QString empty = stampName("before-clear-", "-2");
-    EXPECT_TRUE(QFileInfo::exists(empty));
-    EXPECT_EQ(QFileInfo(empty).size(), ansi::IsUtf8() ? 3 : 0);  // at most the byte-order mark
-    EXPECT_EQ(list(), QStringList{kNotice + empty});
+    ::SyslogStore empty(clock);
+    empty.clearWithSave();
+    const QString name = stampName("before-clear-", "-2");
+    EXPECT_TRUE(QFileInfo::exists(name));
+    EXPECT_EQ(QFileInfo(name).size(), ansi::IsUtf8() ? 3 : 0);  // at most the byte-order mark
+    EXPECT_EQ(empty.lines(), QStringList{kNotice + name});
+    EXPECT_EQ(empty.selected(), 0);
 }
 
-TEST_F(SyslogStore, ClosingSavesNonEmptyListsAndKeepsThem) {
+TEST_F(SyslogList, ClosingSavesNonEmptyListsAndKeepsThem) {
     w.show();
     EXPECT_TRUE(w.close());
     EXPECT_TRUE(files().isEmpty());  // empty list: no file
@@ -148,7 +141,7 @@ TEST_F(SyslogStore, ClosingSavesNonEmptyListsAndKeepsThem) {
 }
 
 // Ending the program is not a close of this window: no before-close file.
-TEST_F(SyslogStore, EndingTheProgramSavesNothing) {
+TEST_F(SyslogList, EndingTheProgramSavesNothing) {
     append(1, 2);
     w.show();
     QEvent quit(QEvent::Quit);
@@ -157,7 +150,7 @@ TEST_F(SyslogStore, EndingTheProgramSavesNothing) {
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(SyslogStore, SaveLogAddsTheExtensionAndANoticeWithoutLimitCheck) {
+TEST_F(SyslogList, SaveLogAddsTheExtensionAndANoticeWithoutLimitCheck) {
     w.edValue->setValue(10);
     append(1, 10);
     w.btnSaveClick();  // cancelled
@@ -179,24 +172,31 @@ TEST_F(SyslogStore, SaveLogAddsTheExtensionAndANoticeWithoutLimitCheck) {
     EXPECT_EQ(FileLines(stampName("auto-")).size(), 12);
 }
 
-// A save that cannot write: the error box for button handlers, nothing shown for received
-// packets, no line lost, and the rotation tried again at every append.
-TEST_F(SyslogStore, UnwritableDirectoryKeepsLinesAndRetries) {
+namespace {
+
+// The directory cannot be written for the guard's lifetime. As root only a changed effective
+// user (of this thread) is refused.
+struct Unwritable {
+    QString path;
+    explicit Unwritable(QString p) : path(std::move(p)) {
+        if (::geteuid() == 0)
+            ::syscall(SYS_setresuid, -1, 65534, -1);
+        else
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+    }
+    ~Unwritable() {
+        ::syscall(SYS_setresuid, -1, 0, -1);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+};
+
+}  // namespace
+
+// A save that cannot write: the error box for button handlers, nothing shown by the packet
+// handler, no line lost; button handlers try again at once, received lines once a second.
+TEST_F(SyslogList, UnwritableDirectoryKeepsLinesAndRetries) {
     w.edValue->setValue(10);
     append(1, 10);
-    struct Unwritable {  // as root, only a changed effective user is refused
-        QString path;
-        explicit Unwritable(QString p) : path(std::move(p)) {
-            if (::geteuid() == 0)
-                ::syscall(SYS_setresuid, -1, 65534, -1);
-            else
-                QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
-        }
-        ~Unwritable() {
-            ::syscall(SYS_setresuid, -1, 0, -1);
-            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        }
-    };
     {
         Unwritable locked(dir.path());
         w.btnStop->click();  // its line is the 11th: the rotation fails inside a button handler
@@ -206,31 +206,76 @@ TEST_F(SyslogStore, UnwritableDirectoryKeepsLinesAndRetries) {
             << boxes.texts("error")[0].toStdString();
         EXPECT_EQ(list().size(), 11);
 
-        component.inject("<13>Oct 11 22:14:15 host received");  // fails silently
+        component.inject("<13>Oct 11 22:14:15 host within the second");  // no new attempt
         EXPECT_EQ(list().size(), 12);
-        EXPECT_EQ(boxes.texts("error").size(), 1);
+        EXPECT_EQ(component.LastEventErrorCode(), 0);
+        EXPECT_EQ(w.spStatus->text(), "Source Address: 192.0.2.7");
+
+        clock.ticks += SyslogStore::kRetryMs;
+        component.inject("<13>Oct 11 22:14:15 host a second later", "192.0.2.8");  // fails
+        EXPECT_EQ(list().size(), 13);
+        EXPECT_EQ(boxes.texts("error").size(), 1);  // nothing shown
         EXPECT_TRUE(component.LastEventError().startsWith(
             "An unhandled error occurred in the PacketIn event handler: Cannot create file"));
-        EXPECT_TRUE(w.spStatus->text().isEmpty());  // the handler stopped at the failed append
+        EXPECT_EQ(w.spStatus->text(), "Source Address: 192.0.2.7");  // the handler stopped
 
         boxes.answers = {Dialogs::Answer::Yes};
         w.btnClearLog->click();
-        EXPECT_EQ(list().size(), 12);  // Clear did not empty the list
+        EXPECT_EQ(list().size(), 13);  // Clear did not empty the list
 
         EXPECT_FALSE(w.close());  // the close is abandoned
         EXPECT_EQ(boxes.texts("error").size(), 3);
     }
     EXPECT_TRUE(files().isEmpty());
-    w.AddLogLine("13");
+    w.AddLogLine("14");
     const QStringList saved = FileLines(stampName("auto-"));
-    ASSERT_EQ(saved.size(), 13);
-    EXPECT_EQ(saved.last(), "13");
+    ASSERT_EQ(saved.size(), 14);
+    EXPECT_EQ(saved.last(), "14");
     EXPECT_EQ(list().size(), 1);
+}
+
+// A burst while the directory cannot be written: the status bar names the file and the reason,
+// every line stays in the list in order, the rotation is tried about once a second (not once per
+// packet), and once the directory is writable again the next try saves every line, the notice
+// follows and the failure text goes.
+TEST_F(SyslogList, FailingRotationDuringABurstIsShownBoundedAndRecovers) {
+    w.edValue->setValue(10);
+    int attempts = 0;  // failed rotations inside the packet handler reach the component's error
+    component.OnError = [&](TncComponent*, int, const QString&) { ++attempts; };
+    const int burst = 2000;
+    {
+        Unwritable locked(dir.path());
+        for (int i = 1; i <= burst; ++i) {
+            clock.ticks += 5;  // 200 packets a second for 10 s
+            component.inject("<11>Oct 11 22:14:15 host burst " + QByteArray::number(i));
+        }
+        EXPECT_GE(attempts, 9);
+        EXPECT_LE(attempts, 10);
+        EXPECT_EQ(list().size(), burst);
+        for (int i = 0; i < burst; ++i)
+            ASSERT_EQ(list()[i], "Oct 11 22:14:15     burst " + QString::number(i + 1));
+        EXPECT_TRUE(w.spSaveFailure->isVisibleTo(&w));
+        const QString status = w.spSaveFailure->text();
+        EXPECT_TRUE(status.contains("Cannot create file \"" + stampName("auto-") + "\""))
+            << status.toStdString();
+        EXPECT_TRUE(status.contains("ermission denied")) << status.toStdString();
+        EXPECT_TRUE(files().isEmpty());
+    }
+    const int failed = attempts;
+    clock.ticks += SyslogStore::kRetryMs;
+    component.inject("<11>Oct 11 22:14:15 host writable again");
+    const QStringList saved = FileLines(stampName("auto-"));
+    ASSERT_EQ(saved.size(), burst + 1);
+    EXPECT_EQ(saved.last(), "Oct 11 22:14:15     writable again");
+    EXPECT_EQ(list(), QStringList{kNotice + stampName("auto-")});
+    EXPECT_FALSE(w.spSaveFailure->isVisibleTo(&w));
+    EXPECT_TRUE(w.spSaveFailure->text().isEmpty());
+    EXPECT_EQ(attempts, failed);
 }
 
 // With the root as current directory the names hold two separators and the files go there.
 // This thread alone is moved into a private root (a temporary directory).
-TEST_F(SyslogStore, RootAsCurrentDirectory) {
+TEST_F(SyslogList, RootAsCurrentDirectory) {
     VT_REQUIRE_ROOT();
     w.edValue->setValue(10);
     append(1, 10);

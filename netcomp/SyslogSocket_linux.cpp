@@ -1,0 +1,217 @@
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <linux/sock_diag.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "SocketBuffer.h"
+#include "SyslogSocket.h"
+
+namespace {
+
+constexpr std::size_t kLargest = 65536;  // any UDP payload
+
+bool SameSource(const sockaddr_in6& a, const sockaddr_in6& b) {
+    return a.sin6_family == b.sin6_family &&
+           std::memcmp(&a.sin6_addr, &b.sin6_addr, sizeof a.sin6_addr) == 0 &&
+           a.sin6_scope_id == b.sin6_scope_id;
+}
+
+}  // namespace
+
+struct SyslogSocket::Impl {
+    int fd = -1;
+    // One buffer per slot, large enough for any datagram. The memory is not touched up front,
+    // so only the pages that short messages fill become resident.
+    std::unique_ptr<char[]> buffers{new char[kLargest * kBatch]};
+    mmsghdr headers[kBatch]{};
+    iovec vectors[kBatch]{};
+    sockaddr_in6 sources[kBatch]{};
+    alignas(cmsghdr) char controls[kBatch][CMSG_SPACE(sizeof(std::uint32_t))]{};
+    Datagram out[kBatch]{};
+    char addresses[kBatch][INET6_ADDRSTRLEN]{};
+    sockaddr_in6 previous{};
+    char previousText[INET6_ADDRSTRLEN]{};
+    bool havePrevious = false;
+    std::uint32_t overflow = 0;  // the counter as the last datagram carried it
+};
+
+SyslogSocket::SyslogSocket() : m(std::make_unique<Impl>()) {}
+
+SyslogSocket::~SyslogSocket() {
+    close();
+}
+
+bool SyslogSocket::open(int port, int receiveBuffer, Failure* failure, std::string* reason) {
+    close();
+    int fd = ::socket(AF_INET6, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    bool v6 = fd >= 0;
+    if (v6) {
+        const int off = 0;
+        ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off);
+    } else {
+        fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    }
+    auto fail = [&](int error) {
+        *failure = error == EADDRINUSE                   ? Failure::InUse
+                   : (error == EACCES || error == EPERM) ? Failure::NoPermission
+                                                         : Failure::Other;
+        *reason = std::strerror(error);
+        if (fd >= 0) ::close(fd);
+        return false;
+    };
+    if (fd < 0) return fail(errno);
+    // No SO_REUSEADDR: a second listener on the port must be refused, not split the traffic.
+    int bound;
+    if (v6) {
+        sockaddr_in6 any{};
+        any.sin6_family = AF_INET6;
+        any.sin6_addr = in6addr_any;
+        any.sin6_port = htons(static_cast<std::uint16_t>(port));
+        bound = ::bind(fd, reinterpret_cast<sockaddr*>(&any), sizeof any);
+    } else {
+        sockaddr_in any{};
+        any.sin_family = AF_INET;
+        any.sin_addr.s_addr = htonl(INADDR_ANY);
+        any.sin_port = htons(static_cast<std::uint16_t>(port));
+        bound = ::bind(fd, reinterpret_cast<sockaddr*>(&any), sizeof any);
+    }
+    if (bound != 0) return fail(errno);
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
+    m_receiveBuffer = EnlargeReceiveBuffer(fd, receiveBuffer);
+    m->fd = fd;
+    m->overflow = 0;
+    m->havePrevious = false;
+    for (int i = 0; i < kBatch; ++i) {
+        m->vectors[i] = {m->buffers.get() + kLargest * std::size_t(i), kLargest};
+        msghdr& h = m->headers[i].msg_hdr;
+        h.msg_iov = &m->vectors[i];
+        h.msg_iovlen = 1;
+    }
+    *failure = Failure::None;
+    return true;
+}
+
+void SyslogSocket::close() {
+    if (m->fd < 0) return;
+    ::close(m->fd);
+    m->fd = -1;
+}
+
+bool SyslogSocket::isOpen() const {
+    return m->fd >= 0;
+}
+
+long long SyslogSocket::descriptor() const {
+    return m->fd;
+}
+
+int SyslogSocket::receive() {
+    if (m->fd < 0) return 0;
+    for (int i = 0; i < kBatch; ++i) {  // the kernel shortens these fields; give them back
+        msghdr& h = m->headers[i].msg_hdr;
+        h.msg_name = &m->sources[i];
+        h.msg_namelen = sizeof m->sources[i];
+        h.msg_control = m->controls[i];
+        h.msg_controllen = sizeof m->controls[i];
+        h.msg_flags = 0;
+    }
+    const int n = ::recvmmsg(m->fd, m->headers, kBatch, MSG_DONTWAIT, nullptr);
+    if (n <= 0) return 0;
+    for (int i = 0; i < n; ++i) {
+        msghdr& h = m->headers[i].msg_hdr;
+        for (cmsghdr* c = CMSG_FIRSTHDR(&h); c; c = CMSG_NXTHDR(&h, c))
+            if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SO_RXQ_OVFL)
+                std::memcpy(&m->overflow, CMSG_DATA(c), sizeof m->overflow);
+        const sockaddr_in6& from = m->sources[i];
+        Datagram& d = m->out[i];
+        d.data = static_cast<const char*>(m->vectors[i].iov_base);
+        d.size = m->headers[i].msg_len;
+        d.address = m->addresses[i];
+        d.sameAddress = m->havePrevious && SameSource(from, m->previous);
+        if (from.sin6_family == AF_INET6) {
+            d.port = ntohs(from.sin6_port);
+            if (!d.sameAddress) {
+                if (IN6_IS_ADDR_V4MAPPED(&from.sin6_addr))
+                    ::inet_ntop(AF_INET, &from.sin6_addr.s6_addr[12], m->previousText,
+                                sizeof m->previousText);
+                else
+                    ::inet_ntop(AF_INET6, &from.sin6_addr, m->previousText, sizeof m->previousText);
+            }
+        } else {
+            const auto& v4 = reinterpret_cast<const sockaddr_in&>(from);
+            d.port = ntohs(v4.sin_port);
+            if (!d.sameAddress)
+                ::inet_ntop(AF_INET, &v4.sin_addr, m->previousText, sizeof m->previousText);
+        }
+        std::memcpy(m->addresses[i], m->previousText, sizeof m->previousText);
+        m->previous = from;
+        m->havePrevious = true;
+    }
+    return n;
+}
+
+const SyslogSocket::Datagram& SyslogSocket::at(int i) const {
+    return m->out[i];
+}
+
+long long SyslogSocket::dropped() const {
+    // The socket's drop counter now (it also moves after the last datagram read), else what the
+    // last datagram carried.
+    if (m->fd >= 0) {
+        std::uint32_t info[SK_MEMINFO_VARS]{};
+        socklen_t length = sizeof info;
+        if (::getsockopt(m->fd, SOL_SOCKET, SO_MEMINFO, info, &length) == 0 &&
+            length > SK_MEMINFO_DROPS * sizeof(std::uint32_t) &&
+            info[SK_MEMINFO_DROPS] > m->overflow)
+            m->overflow = info[SK_MEMINFO_DROPS];
+    }
+    return m->overflow;
+}
+
+bool SyslogSocket::sendTo(const std::string& address, int port, const char* data, std::size_t size,
+                          std::string* reason) {
+    sockaddr_in6 to6{};
+    sockaddr_in to4{};
+    const sockaddr* to = nullptr;
+    socklen_t length = 0;
+    sockaddr_in6 self{};
+    socklen_t selfLength = sizeof self;
+    ::getsockname(m->fd, reinterpret_cast<sockaddr*>(&self), &selfLength);
+    const bool v6Socket = self.sin6_family == AF_INET6;
+    in_addr v4{};
+    if (::inet_pton(AF_INET, address.c_str(), &v4) == 1) {
+        if (v6Socket) {  // the dual-stack socket reaches IPv4 through a mapped address
+            to6.sin6_family = AF_INET6;
+            to6.sin6_addr.s6_addr[10] = 0xff;
+            to6.sin6_addr.s6_addr[11] = 0xff;
+            std::memcpy(&to6.sin6_addr.s6_addr[12], &v4, 4);
+            to6.sin6_port = htons(static_cast<std::uint16_t>(port));
+            to = reinterpret_cast<sockaddr*>(&to6);
+            length = sizeof to6;
+        } else {
+            to4.sin_family = AF_INET;
+            to4.sin_addr = v4;
+            to4.sin_port = htons(static_cast<std::uint16_t>(port));
+            to = reinterpret_cast<sockaddr*>(&to4);
+            length = sizeof to4;
+        }
+    } else if (v6Socket && ::inet_pton(AF_INET6, address.c_str(), &to6.sin6_addr) == 1) {
+        to6.sin6_family = AF_INET6;
+        to6.sin6_port = htons(static_cast<std::uint16_t>(port));
+        to = reinterpret_cast<sockaddr*>(&to6);
+        length = sizeof to6;
+    } else {
+        *reason = "not a numeric address this socket can reach";
+        return false;
+    }
+    const ssize_t sent = ::sendto(m->fd, data, size, 0, to, length);
+    if (sent == static_cast<ssize_t>(size)) return true;
+    *reason = sent < 0 ? std::strerror(errno) : "the datagram was cut short";
+    return false;
+}

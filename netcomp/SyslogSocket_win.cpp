@@ -1,0 +1,227 @@
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <cstring>
+
+#include "SocketBuffer.h"
+#include "SyslogSocket.h"
+
+#ifndef SIO_UDP_CONNRESET
+#define SIO_UDP_CONNRESET _WSAIOW(IOC_VENDOR, 12)
+#endif
+
+namespace {
+
+constexpr int kLargest = 65536;  // any UDP payload
+
+std::string Reason(int error) {
+    wchar_t* text = nullptr;
+    const DWORD n = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, DWORD(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string out;
+    if (n > 0 && text) {
+        const int bytes =
+            ::WideCharToMultiByte(CP_UTF8, 0, text, int(n), nullptr, 0, nullptr, nullptr);
+        out.resize(std::size_t(bytes));
+        ::WideCharToMultiByte(CP_UTF8, 0, text, int(n), out.data(), bytes, nullptr, nullptr);
+        while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == '.'))
+            out.pop_back();
+    }
+    ::LocalFree(text);
+    return out.empty() ? "error " + std::to_string(error) : out;
+}
+
+bool SameSource(const sockaddr_in6& a, const sockaddr_in6& b) {
+    return a.sin6_family == b.sin6_family &&
+           std::memcmp(&a.sin6_addr, &b.sin6_addr, sizeof a.sin6_addr) == 0;
+}
+
+}  // namespace
+
+struct SyslogSocket::Impl {
+    SOCKET s = INVALID_SOCKET;
+    bool started = false;  // WSAStartup done
+    bool v6 = false;
+    std::unique_ptr<char[]> buffers{new char[std::size_t(kLargest) * kBatch]};
+    sockaddr_in6 sources[kBatch]{};
+    Datagram out[kBatch]{};
+    char addresses[kBatch][INET6_ADDRSTRLEN]{};
+    sockaddr_in6 previous{};
+    char previousText[INET6_ADDRSTRLEN]{};
+    bool havePrevious = false;
+};
+
+SyslogSocket::SyslogSocket() : m(std::make_unique<Impl>()) {}
+
+SyslogSocket::~SyslogSocket() {
+    close();
+}
+
+bool SyslogSocket::open(int port, int receiveBuffer, Failure* failure, std::string* reason) {
+    close();
+    WSADATA data;
+    if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) {
+        *failure = Failure::Other;
+        *reason = "Windows Sockets are not available";
+        return false;
+    }
+    m->started = true;
+    SOCKET s = ::socket(AF_INET6, SOCK_DGRAM, IPPROTO_UDP);
+    const bool v6 = s != INVALID_SOCKET;
+    if (v6) {
+        const DWORD off = 0;
+        ::setsockopt(s, IPPROTO_IPV6, IPV6_V6ONLY, reinterpret_cast<const char*>(&off), sizeof off);
+    } else {
+        s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    }
+    auto fail = [&](int error) {
+        *failure = error == WSAEADDRINUSE ? Failure::InUse
+                   : error == WSAEACCES   ? Failure::NoPermission
+                                          : Failure::Other;
+        *reason = Reason(error);
+        if (s != INVALID_SOCKET) ::closesocket(s);
+        ::WSACleanup();
+        m->started = false;
+        return false;
+    };
+    if (s == INVALID_SOCKET) return fail(::WSAGetLastError());
+    // Exclusive: a second listener on the port must be refused, not split the traffic.
+    const BOOL on = TRUE;
+    ::setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on), sizeof on);
+    int bound;
+    if (v6) {
+        sockaddr_in6 any{};
+        any.sin6_family = AF_INET6;
+        any.sin6_addr = in6addr_any;
+        any.sin6_port = ::htons(static_cast<u_short>(port));
+        bound = ::bind(s, reinterpret_cast<sockaddr*>(&any), sizeof any);
+    } else {
+        sockaddr_in any{};
+        any.sin_family = AF_INET;
+        any.sin_addr.s_addr = ::htonl(INADDR_ANY);
+        any.sin_port = ::htons(static_cast<u_short>(port));
+        bound = ::bind(s, reinterpret_cast<sockaddr*>(&any), sizeof any);
+    }
+    if (bound != 0) return fail(::WSAGetLastError());
+    u_long nonBlocking = 1;
+    ::ioctlsocket(s, FIONBIO, &nonBlocking);
+    // A port-unreachable answer to an earlier send must not fail later reads.
+    BOOL report = FALSE;
+    DWORD returned = 0;
+    ::WSAIoctl(s, SIO_UDP_CONNRESET, &report, sizeof report, nullptr, 0, &returned, nullptr,
+               nullptr);
+    m_receiveBuffer = EnlargeReceiveBuffer(static_cast<long long>(s), receiveBuffer);
+    m->s = s;
+    m->v6 = v6;
+    m->havePrevious = false;
+    *failure = Failure::None;
+    return true;
+}
+
+void SyslogSocket::close() {
+    if (m->s != INVALID_SOCKET) {
+        ::closesocket(m->s);
+        m->s = INVALID_SOCKET;
+    }
+    if (m->started) {
+        ::WSACleanup();
+        m->started = false;
+    }
+}
+
+bool SyslogSocket::isOpen() const {
+    return m->s != INVALID_SOCKET;
+}
+
+long long SyslogSocket::descriptor() const {
+    return static_cast<long long>(m->s);
+}
+
+int SyslogSocket::receive() {
+    if (m->s == INVALID_SOCKET) return 0;
+    int n = 0;
+    while (n < kBatch) {
+        char* buffer = m->buffers.get() + std::size_t(kLargest) * std::size_t(n);
+        sockaddr_in6& from = m->sources[n];
+        int fromLength = sizeof from;
+        const int got =
+            ::recvfrom(m->s, buffer, kLargest, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
+        if (got < 0) {
+            if (::WSAGetLastError() == WSAEMSGSIZE) continue;  // cannot happen: buffer holds any
+            break;                                             // WSAEWOULDBLOCK: none waiting
+        }
+        Datagram& d = m->out[n];
+        d.data = buffer;
+        d.size = std::size_t(got);
+        d.address = m->addresses[n];
+        d.sameAddress = m->havePrevious && SameSource(from, m->previous);
+        if (from.sin6_family == AF_INET6) {
+            d.port = ::ntohs(from.sin6_port);
+            if (!d.sameAddress) {
+                if (IN6_IS_ADDR_V4MAPPED(&from.sin6_addr))
+                    ::inet_ntop(AF_INET, &from.sin6_addr.s6_addr[12], m->previousText,
+                                sizeof m->previousText);
+                else
+                    ::inet_ntop(AF_INET6, &from.sin6_addr, m->previousText, sizeof m->previousText);
+            }
+        } else {
+            const auto& v4 = reinterpret_cast<const sockaddr_in&>(from);
+            d.port = ::ntohs(v4.sin_port);
+            if (!d.sameAddress)
+                ::inet_ntop(AF_INET, &v4.sin_addr, m->previousText, sizeof m->previousText);
+        }
+        std::memcpy(m->addresses[n], m->previousText, sizeof m->previousText);
+        m->previous = from;
+        m->havePrevious = true;
+        ++n;
+    }
+    return n;
+}
+
+const SyslogSocket::Datagram& SyslogSocket::at(int i) const {
+    return m->out[i];
+}
+
+long long SyslogSocket::dropped() const {
+    // Windows keeps no per-socket count of datagrams dropped for a full receive queue.
+    return -1;
+}
+
+bool SyslogSocket::sendTo(const std::string& address, int port, const char* data, std::size_t size,
+                          std::string* reason) {
+    sockaddr_in6 to6{};
+    sockaddr_in to4{};
+    const sockaddr* to = nullptr;
+    int length = 0;
+    in_addr v4{};
+    if (::inet_pton(AF_INET, address.c_str(), &v4) == 1) {
+        if (m->v6) {  // the dual-stack socket reaches IPv4 through a mapped address
+            to6.sin6_family = AF_INET6;
+            to6.sin6_addr.s6_addr[10] = 0xff;
+            to6.sin6_addr.s6_addr[11] = 0xff;
+            std::memcpy(&to6.sin6_addr.s6_addr[12], &v4, 4);
+            to6.sin6_port = ::htons(static_cast<u_short>(port));
+            to = reinterpret_cast<sockaddr*>(&to6);
+            length = sizeof to6;
+        } else {
+            to4.sin_family = AF_INET;
+            to4.sin_addr = v4;
+            to4.sin_port = ::htons(static_cast<u_short>(port));
+            to = reinterpret_cast<sockaddr*>(&to4);
+            length = sizeof to4;
+        }
+    } else if (m->v6 && ::inet_pton(AF_INET6, address.c_str(), &to6.sin6_addr) == 1) {
+        to6.sin6_family = AF_INET6;
+        to6.sin6_port = ::htons(static_cast<u_short>(port));
+        to = reinterpret_cast<sockaddr*>(&to6);
+        length = sizeof to6;
+    } else {
+        *reason = "not a numeric address this socket can reach";
+        return false;
+    }
+    const int sent = ::sendto(m->s, data, int(size), 0, to, length);
+    if (sent == int(size)) return true;
+    *reason = sent < 0 ? Reason(::WSAGetLastError()) : "the datagram was cut short";
+    return false;
+}
