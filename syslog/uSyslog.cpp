@@ -23,12 +23,12 @@
 #include "SyslogParser.h"
 #include "SyslogStore.h"
 #include "TncSysLog.h"
+#include "WindowHelpers.h"
 
 namespace {
 
 QFont CourierNew(int pixels) {
-    QFont f(QStringLiteral("Courier New"));
-    f.setStyleHint(QFont::Monospace);
+    QFont f = FixedPitchFont();
     f.setPixelSize(pixels);
     return f;
 }
@@ -189,8 +189,7 @@ void TfSyslog::buildSenderPanel() {
 
 void TfSyslog::wireHandlers() {
     auto on = [this](QPushButton* b, void (TfSyslog::*handler)()) {
-        connect(b, &QPushButton::clicked, this,
-                [this, handler] { RunHandler([&] { (this->*handler)(); }); });
+        ConnectHandler(b, &QPushButton::clicked, this, handler);
     };
     on(btnStart, &TfSyslog::btnStartClick);
     on(btnStop, &TfSyslog::btnStopClick);
@@ -199,7 +198,7 @@ void TfSyslog::wireHandlers() {
     on(btnSave, &TfSyslog::btnSaveClick);
     on(btnSend, &TfSyslog::btnSendClick);
     on(btnClose, &TfSyslog::btnCloseClick);
-    connect(LogBox, &QListView::clicked, this, [this] { RunHandler([&] { LogBoxClick(); }); });
+    ConnectHandler(LogBox, &QListView::clicked, this, &TfSyslog::LogBoxClick);
     connect(LogBox->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (!m_applyingSelection)
