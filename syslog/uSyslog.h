@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 
+class IPv4Edit;
 class NumericEdit;
 class QCheckBox;
 class QLabel;
@@ -63,7 +64,7 @@ class TfSyslog : public QMainWindow {
     QLabel* spStatus;
     QLabel* ClockStatus1;
     QWidget* pnMessage;
-    QLineEdit* edIP;
+    IPv4Edit* edIP;
     NumericEdit* edPort;
     QLineEdit* edMessage;
     NumericEdit* edSendCount;
