@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "CenterOnScreen.h"
 #include "Clock.h"
 #include "DateTimeFormat.h"
 #include "LinkLabel.h"
@@ -310,6 +311,11 @@ void TfMain::cbNICListClick() {
 
 void TfMain::SyslogServer1Click() {
     if (!fSyslog) return;
+    // Centred over this window at its first opening; later it shows where it was hidden.
+    if (!m_syslogPlaced) {
+        CenterOverWindow(fSyslog, this);
+        m_syslogPlaced = true;
+    }
     fSyslog->show();
     fSyslog->raise();
     fSyslog->activateWindow();

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "StandardError.h"
 #include "TncIPInfo.h"
@@ -156,6 +158,7 @@ class TfMain : public QMainWindow {
 
   private:
     void setupTray(std::optional<bool> trayAvailable);
+    void hideToTray();
     void EndProgram();
     void setupPing();
     void setupTrace();
@@ -175,4 +178,12 @@ class TfMain : public QMainWindow {
     void handle(Sender* sender, Signal signal, void (TfMain::*handler)()) {
         connect(sender, signal, this, [this, handler] { RunHandler([&] { (this->*handler)(); }); });
     }
+
+    // Windows hidden together with the main window, shown again when it is restored.
+    struct HiddenWindow {
+        QPointer<QWidget> window;
+        QPoint position;
+    };
+    std::vector<HiddenWindow> m_hiddenWithMain;
+    bool m_syslogPlaced = false;  // the syslog window opens centred over this one, once
 };
