@@ -22,6 +22,7 @@
 #include "NumericEdit.h"
 #include "StandardError.h"
 #include "TncIPInfo.h"
+#include "WindowHelpers.h"
 #include "uSyslog.h"
 
 namespace {
@@ -67,16 +68,29 @@ QString ClockText(const QDateTime& now) {
            locale.toString(now.time(), time);
 }
 
+// The component given, or the real one.
+template <class Component>
+std::unique_ptr<Component> OrReal(std::unique_ptr<Component> given) {
+    return given ? std::move(given) : std::make_unique<Component>();
+}
+
 }  // namespace
 
 TfMain::TfMain(TfMainComponents components, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      IPInfo1(std::move(components.IPInfo1)),
-      ncPing1(std::move(components.ncPing1)),
-      ncTraceRoute1(std::move(components.ncTraceRoute1)),
-      Telnet1(std::move(components.Telnet1)) {
-    if (!IPInfo1) IPInfo1 = std::make_unique<TncIPInfo>();
+      IPInfo1(OrReal(std::move(components.IPInfo1))),
+      ncPing1(OrReal(std::move(components.ncPing1))),
+      ncTraceRoute1(OrReal(std::move(components.ncTraceRoute1))),
+      Telnet1(OrReal(std::move(components.Telnet1))),
+      m_ping(
+          *ncPing1, [this](const QString& line) { AddSysLog(line); },
+          [this] {
+              return PingRunner::Shown{neByte->value(), edHostName->currentText(), sNICName,
+                                       sNICIP};
+          }),
+      m_trace(*ncTraceRoute1, [this](const QString& line) { AddSysLog(line); }),
+      m_portTest(*Telnet1, [this](const QString& line) { AddSysLog(line); }) {
     setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
     buildControls();
     buildMenus();
@@ -310,6 +324,11 @@ void TfMain::cbNICListClick() {
 
 void TfMain::SyslogServer1Click() {
     if (!fSyslog) return;
+    // Centred over this window at its first opening; later it shows where it was hidden.
+    if (!m_syslogPlaced) {
+        CenterOverWindow(fSyslog, this);
+        m_syslogPlaced = true;
+    }
     fSyslog->show();
     fSyslog->raise();
     fSyslog->activateWindow();

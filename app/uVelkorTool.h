@@ -1,15 +1,20 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "PingRunner.h"
+#include "PortTestRunner.h"
 #include "StandardError.h"
 #include "TncIPInfo.h"
 #include "TncPing.h"
 #include "TncTelnet.h"
 #include "TncTraceRoute.h"
+#include "TraceRunner.h"
 
 class QAction;
 class QCheckBox;
@@ -45,11 +50,25 @@ class TfMain : public QMainWindow {
     explicit TfMain(TfMainComponents components = {}, QWidget* parent = nullptr);
     ~TfMain() override;
 
+    // Components (declared first: the runners below are made on them).
+    std::unique_ptr<TncIPInfo> IPInfo1;
+    std::unique_ptr<TncPing> ncPing1;
+    std::unique_ptr<TncTraceRoute> ncTraceRoute1;
+    std::unique_ptr<TncTelnet> Telnet1;
+
+  private:
+    // What the reachability tests do; the handlers below wire the controls to them.
+    PingRunner m_ping;
+    TraceRunner m_trace;
+    PortTestRunner m_portTest;
+
+  public:
     // Fields.
     bool IsLoopPing = false;
-    int iCountPing = 0;
-    int iPingSuccess = 0;
-    int iPingFail = 0;
+    // The ping run's tally, kept by the ping runner.
+    int& iCountPing = m_ping.attempts;
+    int& iPingSuccess = m_ping.replies;
+    int& iPingFail = m_ping.failures;
     bool IsRunTrace = false;
     QString sNICName;
     QString sNICIP;
@@ -94,11 +113,6 @@ class TfMain : public QMainWindow {
     QAction* IP1;
     QAction* N1;
 
-    // Components.
-    std::unique_ptr<TncIPInfo> IPInfo1;
-    std::unique_ptr<TncPing> ncPing1;
-    std::unique_ptr<TncTraceRoute> ncTraceRoute1;
-    std::unique_ptr<TncTelnet> Telnet1;
     // Continuous ping: one attempt per tick (2000 ms), stopped when the window is created.
     QTimer* tmLooping;
 
@@ -128,18 +142,16 @@ class TfMain : public QMainWindow {
     void IP1Click();
     void N1Click();
 
-    // Ping runner (uVelkorTool_Ping.cpp).
+    // Ping, trace route and TCP port test (uVelkorTool_Reach.cpp).
     void btnPingClick();
     void tmLoopingTimer();
     void cbLoopPingClick();
     void ncPing1Response();
     void AddPingReply();
     void AddPingError(const QString& message);
-    // Trace route runner (uVelkorTool_Trace.cpp).
     void btnTraceruteClick();
     void ncTraceRoute1Hop(int HopNumber, const QString& HostAddress, int Duration);
     void btnStopTraceClick();
-    // TCP port test (uVelkorTool_Telnet.cpp).
     void btnTelnetClick();
     void Telnet1Connected(int StatusCode, const QString& Description);
     void Telnet1Disconnected(int StatusCode, const QString& Description);
@@ -156,13 +168,11 @@ class TfMain : public QMainWindow {
 
   private:
     void setupTray(std::optional<bool> trayAvailable);
+    void hideToTray();
     void EndProgram();
     void setupPing();
     void setupTrace();
     void setupTelnet();
-    void pingAttempt(const QString& source);
-    QString pingSummary() const;
-    void waitForTelnet();
 
     void FormCreate();
     void buildControls();
@@ -175,4 +185,12 @@ class TfMain : public QMainWindow {
     void handle(Sender* sender, Signal signal, void (TfMain::*handler)()) {
         connect(sender, signal, this, [this, handler] { RunHandler([&] { (this->*handler)(); }); });
     }
+
+    // Windows hidden together with the main window, shown again when it is restored.
+    struct HiddenWindow {
+        QPointer<QWidget> window;
+        QPoint position;
+    };
+    std::vector<HiddenWindow> m_hiddenWithMain;
+    bool m_syslogPlaced = false;  // the syslog window opens centred over this one, once
 };

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <utility>
 
 #include "Dialogs.h"
 #include "StandardError.h"
@@ -79,20 +80,39 @@ void TfMain::changeEvent(QEvent* event) {
     // change has been handled, not inside it.
     if (event->type() == QEvent::WindowStateChange && isMinimized() && IsTrayUsable)
         QTimer::singleShot(0, this, [this] {
-            if (isMinimized()) hide();
+            if (isMinimized()) hideToTray();
         });
 }
 
 void TfMain::MinimizeToTray() {
     setWindowState(windowState() | Qt::WindowMinimized);
     // Without a notification area the window stays minimised on the task bar.
-    if (IsTrayUsable) hide();
+    if (IsTrayUsable) hideToTray();
+}
+
+void TfMain::hideToTray() {
+    // The program's other windows on screen go with it, so the tray icon is all that remains.
+    // Popups and modal windows are not among them: hiding a modal window would end it.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == this || !w->isVisible() || w->isModal()) continue;
+        const Qt::WindowType type = w->windowType();
+        if (type != Qt::Window && type != Qt::Dialog) continue;
+        m_hiddenWithMain.push_back({w, w->pos()});
+        w->hide();
+    }
+    hide();
 }
 
 void TfMain::RestoreFromTray() {
     if (PopupMenu1->isVisible()) return;
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
+    // The windows that went with it come back where and as they were (a minimised one stays so).
+    for (const HiddenWindow& h : std::exchange(m_hiddenWithMain, {})) {
+        if (!h.window) continue;
+        h.window->move(h.position);
+        h.window->show();
+    }
     raise();
     activateWindow();
 }

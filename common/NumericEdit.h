@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QLocale>
 
-// Edit for a whole number within bounds. While typing it takes any digits (so 9000 can be typed
-// into a 32..5000 edit); when the focus leaves, a value outside the bounds becomes the nearest
-// bound. An empty edit reads as the lower bound. Optionally shows thousands grouping.
+// Edit for a whole number within bounds, shown and read in the default locale (its digits, its
+// group separator and its sign; ASCII digits are taken too). While typing it takes any digits
+// (so 9000 can be typed into a 32..5000 edit); when the focus leaves, a value outside the bounds
+// becomes the nearest bound. An edit without digits reads as the lower bound. Optionally shows
+// thousands grouping.
 class NumericEdit : public QLineEdit {
     Q_OBJECT
   public:
@@ -25,9 +28,10 @@ class NumericEdit : public QLineEdit {
     void focusOutEvent(QFocusEvent* event) override;
 
   private:
-    QString format(int value) const;
+    friend class NumericEditValidator;
 
     int m_min;
     int m_max;
     bool m_grouping;
+    QLocale m_shown;  // the locale the value was last written in: typing follows it
 };

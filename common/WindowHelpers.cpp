@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QWidget>
+#include <algorithm>
 
 QFont FixedPitchFont(bool bold) {
     QFont f(QStringLiteral("Courier New"));
@@ -18,11 +19,15 @@ void CenterOnScreen(QWidget* window) {
                                                 screen->availableGeometry()));
 }
 
-void CenterOver(QWidget* window, const QWidget* over) {
-    if (!over || !over->isVisible()) return CenterOnScreen(window);
-    QRect frame = window->frameGeometry();
-    frame.moveCenter(over->frameGeometry().center());
-    window->move(frame.topLeft());
+void CenterOverWindow(QWidget* window, const QWidget* over) {
+    const QSize size = window->frameGeometry().size();
+    QPoint at = over->frameGeometry().center() - QPoint(size.width() / 2, size.height() / 2);
+    if (const QScreen* screen = over->screen()) {
+        const QRect area = screen->availableGeometry();
+        at.setX(std::max(std::min(at.x(), area.right() + 1 - size.width()), area.left()));
+        at.setY(std::max(std::min(at.y(), area.bottom() + 1 - size.height()), area.top()));
+    }
+    window->move(at);
 }
 
 BusyCursor::BusyCursor() {

@@ -14,9 +14,9 @@ QFont FixedPitchFont(bool bold = false);
 
 // Moves a top-level window to the middle of its screen's available area.
 void CenterOnScreen(QWidget* window);
-// Moves a top-level window so that its middle is over the middle of another window; on its screen
-// otherwise (no other window, or one not shown yet).
-void CenterOver(QWidget* window, const QWidget* over);
+// Moves a top-level window so that its middle is over the middle of another window, kept
+// within the screen's available area where it fits (its top-left corner always is).
+void CenterOverWindow(QWidget* window, const QWidget* over);
 
 // The hourglass for the guard's lifetime.
 class BusyCursor {

@@ -11,12 +11,12 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "Clock.h"
+#include "IPv4Edit.h"
 #include "NumericEdit.h"
 #include "StandardError.h"
 #include "SyslogLineModel.h"
@@ -161,11 +161,7 @@ void TfSyslog::buildFilter(QVBoxLayout* page) {
 }
 
 void TfSyslog::buildSenderPanel() {
-    edIP = new QLineEdit(QStringLiteral("127.0.0.1"));
-    const QString part = QStringLiteral("(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])");
-    edIP->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("(%1\\.){0,3}%1?").arg(part)), edIP));
-    edIP->setMaximumWidth(130);
+    edIP = new IPv4Edit(QStringLiteral("127.0.0.1"));  // holds only whole addresses
     edPort = new NumericEdit(1, 65535, 514);
     edPort->setMaximumWidth(70);
     edMessage = new QLineEdit(QStringLiteral("> Test send syslog message successfully."));

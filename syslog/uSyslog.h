@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <memory>
 
+class IPv4Edit;
 class NumericEdit;
 class QCheckBox;
 class QComboBox;
@@ -73,7 +74,7 @@ class TfSyslog : public QMainWindow {
     QLabel* spSaveFailure;  // shown while automatic saves fail
     QLabel* ClockStatus1;
     QWidget* pnMessage;
-    QLineEdit* edIP;
+    IPv4Edit* edIP;
     NumericEdit* edPort;
     QLineEdit* edMessage;
     NumericEdit* edSendCount;

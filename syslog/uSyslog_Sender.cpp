@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 
+#include "IPv4Edit.h"
 #include "NumericEdit.h"
 #include "TncSysLog.h"
 #include "uSyslog.h"

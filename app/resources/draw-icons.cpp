@@ -1,7 +1,8 @@
-// Draws the window's icons and the banner logo into PNG files (kept in the repository; rerun
-// after changing a drawing):
+// Draws the window's icons, the banner logo and the desktop icon (hicolor/) into PNG files (kept
+// in the repository; rerun after changing a drawing):
 //   g++ -std=c++20 -fPIC draw-icons.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/draw-icons
 //   QT_QPA_PLATFORM=offscreen /tmp/draw-icons .
+#include <QDir>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -115,8 +116,8 @@ int main(int argc, char** argv) {
         p.drawEllipse(QPointF(16, 9), 2.5, 2.5);
         p.drawRoundedRect(QRectF(13.5, 13, 5, 12), 1.5, 1.5);
     });
-    // The program: three linked nodes.
-    Save(dir, "app", QSize(64, 64), [](QPainter& p) {
+    // The program: three linked nodes; also the desktop's icon in the hicolor theme's sizes.
+    const auto nodes = [](QPainter& p) {
         p.setBrush(QColor(0x0d, 0x47, 0xa1));
         p.setPen(Qt::NoPen);
         p.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
@@ -128,7 +129,16 @@ int main(int argc, char** argv) {
         p.setBrush(QColor(0x4f, 0xc3, 0xf7));
         p.setPen(QPen(Qt::white, 3));
         for (QPointF q : {a, b, c}) p.drawEllipse(q, 8, 8);
-    });
+    };
+    Save(dir, "app", QSize(64, 64), nodes);
+    for (int n : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString folder = QStringLiteral("hicolor/%1x%1/apps").arg(n);
+        QDir(dir).mkpath(folder);
+        Save(dir, folder + "/com.velkor.NetworkTool", QSize(n, n), [&](QPainter& p) {
+            p.scale(n / 64.0, n / 64.0);
+            nodes(p);
+        });
+    }
     // Banner logo: the nodes beside the maker's name.
     Save(dir, "logo", QSize(150, 44), [](QPainter& p) {
         p.setPen(QPen(QColor(0x0d, 0x47, 0xa1), 3));

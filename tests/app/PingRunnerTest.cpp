@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include "NumericEdit.h"
@@ -162,4 +163,30 @@ TEST(PingRunner, SourceAdapterShowsFromLinesAndLongLinesAreNotCut) {
     for (int i = 0; i < 5; ++i) b.ping->script.push_back(ScriptedPing::Reply("10.0.0.9", 3));
     b.w->btnPing->click();
     EXPECT_EQ(b.log()[2], "[1] Sending: 32 bytes, From: eth0 [192.168.1.20]  ---> 10.0.0.9");
+}
+
+// Under a locale with its own digits the packet size is shown in them, and what is shown is what
+// goes out; the log writes plain decimal.
+TEST(PingRunner, PacketSizeUnderALocaleWithItsOwnDigits) {
+    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+    const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::system()); });
+    struct Case {
+        int size;
+        QString shown;
+        QString request;
+    } cases[] = {{32, QString::fromUtf8("٣٢"), Request(1)},
+                 {1500, QString::fromUtf8("١٬٥٠٠"), "[1] Sending: 1500 bytes  ---> 10.0.0.9"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        ReachWindow r;
+        r.w->edHostName->setEditText("10.0.0.9");
+        r.w->neByte->setValue(c.size);
+        EXPECT_EQ(r.w->neByte->text(), c.shown);
+        r.w->neByte->commit();  // leaving the field keeps it
+        EXPECT_EQ(r.w->neByte->text(), c.shown);
+        for (int i = 0; i < 5; ++i) r.ping->script.push_back(ScriptedPing::Reply("10.0.0.9", 12));
+        r.w->btnPing->click();
+        EXPECT_EQ(r.ping->PacketSize(), c.size);
+        EXPECT_EQ(r.log()[2], c.request);
+    }
 }

@@ -4,6 +4,7 @@
 // raises its events and exceptions on cue and records what the window asked of it.
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTimer>
 #include <deque>

@@ -1,5 +1,5 @@
-// Shows one of the modal windows on its own, for screenshots: "calc" (after a mask pick for
-// 192.168.5.77) or "about".
+// Shows one window on its own, for screenshots: "calc" (after a mask pick for 192.168.5.77),
+// "sender" (the syslog window with its loopback sender panel open, not listening) or "about".
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -7,6 +7,7 @@
 
 #include "uAbout.h"
 #include "uCalIP.h"
+#include "uSyslog.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -17,6 +18,12 @@ int main(int argc, char** argv) {
         w.edCalSubnetMAsk->setCurrentIndex(4);
         w.edCalSubnetMAskSelect(w.edCalSubnetMAsk);
         return w.exec();
+    }
+    if (argc > 1 && std::strcmp(argv[1], "sender") == 0) {
+        TfSyslog w;
+        w.btnTestClick();
+        w.show();
+        return QApplication::exec();
     }
     TfAbout w;
     return w.exec();

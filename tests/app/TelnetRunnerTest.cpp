@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 
 #include "NumericEdit.h"
 #include "ScriptedReach.h"
@@ -95,4 +96,26 @@ TEST(TelnetRunner, ComponentErrorsAreLoggedOthersReachTheErrorBox) {
     EXPECT_EQ(r.log().mid(1), kStart);
     EXPECT_EQ(r.boxes.errors(), QStringList("Socket layer missing."));
     EXPECT_TRUE(r.w->btnTelnet->isEnabled());
+}
+
+// Under a locale with its own digits the port is shown in them and tried as shown.
+TEST(TelnetRunner, PortUnderALocaleWithItsOwnDigits) {
+    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+    const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::system()); });
+    ReachWindow r;
+    r.telnet->peer = ScriptedTelnet::Peer::Silent;
+    r.w->edTelnetHost->setText("10.0.0.9");
+    EXPECT_EQ(r.w->neTelnetPort->text(), QString::fromUtf8("١٠٠٠٠"));
+    r.w->btnTelnet->click();
+    EXPECT_EQ(r.log(), kStart + QStringList{kClosed});
+    EXPECT_TRUE(r.telnet->calls.contains("RemotePort=10000"));
+
+    r.w->neTelnetPort->setText(QString::fromUtf8("٤٤٣"));
+    r.w->neTelnetPort->commit();
+    EXPECT_EQ(r.w->neTelnetPort->text(), QString::fromUtf8("٤٤٣"));
+    r.telnet->calls.clear();
+    r.w->btnTelnet->click();
+    EXPECT_TRUE(r.telnet->calls.contains("RemotePort=443"));
+    EXPECT_EQ(r.log().mid(r.log().size() - 2, 1),
+              QStringList{"Connecting to 10.0.0.9 Port: 443..."});
 }

@@ -81,6 +81,22 @@ struct CloseCounter : QObject {
     }
 };
 
+// A main window with the program's syslog window, whose close events are counted.
+struct WithSyslog {
+    std::unique_ptr<TfMain> w = MakeMain(true);
+    TfSyslog syslog;
+    CloseCounter counter;
+    WithSyslog() {
+        syslog.installEventFilter(&counter);
+        w->fSyslog = &syslog;
+    }
+    ~WithSyslog() { w->fSyslog = nullptr; }
+    void open() {
+        w->SyslogServer1->trigger();
+        ASSERT_TRUE(syslog.isVisible());
+    }
+};
+
 }  // namespace
 
 TEST(Tray, IconAndMenu) {
@@ -196,18 +212,84 @@ TEST(Tray, WithoutNotificationAreaMinimisingStaysOnTheTaskBar) {
     ExpectShown(*w);
 }
 
+// Minimising takes every window of the program off the screen, so the tray icon is all that
+// remains; restoring brings back exactly those that were shown, where they were. The syslog
+// window is only hidden: its own close handling (a save of its list) does not run.
+TEST(Tray, MinimisingTakesTheSyslogWindowAlongAndRestoreBringsItBack) {
+    const struct {
+        const char* how;
+        std::function<void(TfMain&)> minimise;
+        std::function<void(TfMain&)> restore;
+    } cases[] = {
+        {"minimise box, double click",
+         [](TfMain& w) {
+             w.setWindowState(Qt::WindowMinimized);
+             QCoreApplication::processEvents();
+         },
+         [](TfMain& w) { emit w.trayIcon->activated(QSystemTrayIcon::DoubleClick); }},
+        {"close answered No, tray menu", [](TfMain& w) { w.close(); },
+         [](TfMain& w) { w.Open1->trigger(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        ScriptedDialogs boxes;
+        boxes.answers = {Answer::No};
+        WithSyslog program;
+        auto& [w, syslog, counter] = program;
+        program.open();
+        syslog.move(syslog.pos() + QPoint(7, 5));  // the user moved it
+        const QPoint at = syslog.pos();
+
+        c.minimise(*w);
+        ExpectInTray(*w);
+        EXPECT_FALSE(syslog.isVisible());
+        for (QWidget* t : QApplication::topLevelWidgets())
+            EXPECT_FALSE(t->isVisible() && t->windowType() == Qt::Window)
+                << t->metaObject()->className();
+
+        c.restore(*w);
+        ExpectShown(*w);
+        EXPECT_TRUE(syslog.isVisible());
+        EXPECT_EQ(syslog.pos(), at);
+        EXPECT_EQ(counter.closes, 0);
+
+        // A window the user had closed (its list empty: no file) stays closed next time.
+        syslog.close();
+        ASSERT_FALSE(syslog.isVisible());
+        c.minimise(*w);
+        c.restore(*w);
+        ExpectShown(*w);
+        EXPECT_FALSE(syslog.isVisible());
+    }
+}
+
+// The syslog window opens centred over the main window; later it shows where it was hidden.
+TEST(Tray, SyslogWindowOpensCentredOverTheMainWindow) {
+    ScriptedDialogs boxes;
+    WithSyslog program;
+    auto& [w, syslog, counter] = program;
+    // Room on the 800 x 600 test screen for the syslog window around the main window's middle.
+    w->move(0, 0);
+    syslog.resize(syslog.minimumSizeHint());
+    program.open();
+    const QPoint offset = syslog.frameGeometry().center() - w->frameGeometry().center();
+    EXPECT_LE(offset.manhattanLength(), 4) << offset.x() << "," << offset.y();  // halves rounded
+
+    syslog.move(syslog.pos() + QPoint(-20, 15));
+    const QPoint moved = syslog.pos();
+    syslog.close();
+    w->SyslogServer1->trigger();
+    EXPECT_EQ(syslog.pos(), moved);
+}
+
 // The whole program in its event loop: Yes ends it, and the syslog window, although shown, gets
 // no close event (its own close handling would save its list).
 TEST(Tray, YesEndsTheProgramWithoutClosingTheSyslogWindow) {
     ScriptedDialogs boxes;
     boxes.answers = {Answer::Yes};
-    auto w = MakeMain(true);
-    TfSyslog syslog;
-    CloseCounter counter;
-    syslog.installEventFilter(&counter);
-    w->fSyslog = &syslog;
-    w->SyslogServer1->trigger();
-    ASSERT_TRUE(syslog.isVisible());
+    WithSyslog program;
+    auto& [w, syslog, counter] = program;
+    program.open();
     EXPECT_EQ(RunProgram([&] { w->Exit2->trigger(); }), 0);
     EXPECT_EQ(counter.closes, 0);
     EXPECT_FALSE(w->isVisible());

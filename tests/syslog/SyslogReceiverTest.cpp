@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "DateTimeFormat.h"
+#include "IPv4Edit.h"
 #include "NumericEdit.h"
 #include "SyslogFakes.h"
 #include "SyslogLineModel.h"
@@ -215,9 +216,19 @@ TEST_F(SyslogReceiver, FailedSendsKeepButtonsInStepWithTheComponent) {
     expectState(stopped);
 
     component.failOn = nullptr;
-    w.edIP->setText("1.2.3");  // incomplete address: refused by the component
+}
+
+// The sender's address edit holds only whole addresses, so Send never stops the receiver for
+// an address the component would refuse.
+TEST_F(SyslogReceiver, SenderAddressIsAlwaysWhole) {
+    w.btnStart->click();
+    EXPECT_FALSE(w.edIP->setText("1.2.3"));
+    EXPECT_EQ(w.edIP->text(), "127.0.0.1");
+    w.edIP->field(3)->clear();  // a field left empty counts as 0
+    w.edSendCount->setValue(1);
     w.btnSend->click();
-    EXPECT_TRUE(boxes.texts("error").last().startsWith("311: Invalid remote host \"1.2.3\""))
-        << boxes.texts("error").join('|').toStdString();
-    expectState(stopped);
+    EXPECT_TRUE(component.calls.contains("RemoteHost=127.0.0.0"))
+        << component.calls.join('|').toStdString();
+    EXPECT_TRUE(boxes.shown.empty());
+    expectState(listening);
 }
