@@ -99,8 +99,8 @@ TfAbout::TfAbout(QWidget* owner)
     Memo1 = MakeMemo(this, thaiFont, ReadMeText());
     Memo1->setObjectName(QStringLiteral("Memo1"));
 
-    QFont fixedFont(QStringLiteral("Courier New"), 10);
-    fixedFont.setStyleHint(QFont::TypeWriter);
+    QFont fixedFont = FixedPitchFont();
+    fixedFont.setPointSize(10);
     Memo2 = MakeMemo(this, fixedFont, ReleaseNoteLines().join(u'\n'));
     Memo2->setObjectName(QStringLiteral("Memo2"));
 

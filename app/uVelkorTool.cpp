@@ -33,8 +33,8 @@ const QString kWebSiteCaption =
     QStringLiteral("velkor : จำหน่ายและติดตั้งอุปกรณ์เครือข่าย Switch, Router, Wireless, Firewall");
 
 QFont CourierNew(int points) {
-    QFont f(QStringLiteral("Courier New"), points);
-    f.setStyleHint(QFont::TypeWriter);  // another monospace face where Courier New is missing
+    QFont f = FixedPitchFont();
+    f.setPointSize(points);
     return f;
 }
 
@@ -102,7 +102,7 @@ TfMain::TfMain(TfMainComponents components, QWidget* parent)
 
     // Fixed size, centred on the desktop.
     setFixedSize(sizeHint());
-    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    CenterOnScreen(this);
 
     FormCreate();
 }

@@ -15,6 +15,7 @@
 #include "TncTelnet.h"
 #include "TncTraceRoute.h"
 #include "TraceRunner.h"
+#include "WindowHelpers.h"
 
 class QAction;
 class QCheckBox;
@@ -183,7 +184,7 @@ class TfMain : public QMainWindow {
     // Runs handler for every emission of signal, under the standard error box.
     template <class Sender, class Signal>
     void handle(Sender* sender, Signal signal, void (TfMain::*handler)()) {
-        connect(sender, signal, this, [this, handler] { RunHandler([&] { (this->*handler)(); }); });
+        ConnectHandler(sender, signal, this, handler);
     }
 
     // Windows hidden together with the main window, shown again when it is restored.

@@ -9,18 +9,11 @@
 #include <QTimer>
 
 #include "NumericEdit.h"
+#include "WindowHelpers.h"
 #include "uVelkorTool.h"
 
 namespace {
 constexpr int kLoopIntervalMs = 2000;
-
-// The hourglass for the guard's lifetime.
-struct BusyCursor {
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 }  // namespace
 
 // Ping.
