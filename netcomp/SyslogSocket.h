@@ -44,6 +44,10 @@ class SyslogSocket {
     // does not count them.
     long long dropped() const;
 
+    // How a program can be given the right to listen below port 1024 without running it as
+    // administrator (Linux: the one capability cap_net_bind_service); empty where there is none.
+    static std::string lowPortHint(const std::string& program);
+
     // Sends one datagram to a numeric IPv4 or IPv6 address; false with the reason on failure.
     bool sendTo(const std::string& address, int port, const char* data, std::size_t size,
                 std::string* reason);

@@ -160,6 +160,10 @@ const SyslogSocket::Datagram& SyslogSocket::at(int i) const {
     return m->out[i];
 }
 
+std::string SyslogSocket::lowPortHint(const std::string& program) {
+    return "sudo setcap cap_net_bind_service=+ep " + program;
+}
+
 long long SyslogSocket::dropped() const {
     // The socket's drop counter now (it also moves after the last datagram read), else what the
     // last datagram carried.

@@ -183,6 +183,10 @@ const SyslogSocket::Datagram& SyslogSocket::at(int i) const {
     return m->out[i];
 }
 
+std::string SyslogSocket::lowPortHint(const std::string&) {
+    return {};  // Windows lets every user listen on low UDP ports
+}
+
 long long SyslogSocket::dropped() const {
     // Windows keeps no per-socket count of datagrams dropped for a full receive queue.
     return -1;

@@ -76,10 +76,17 @@ void TncSysLog::SetActive(bool active) {
         if (failure == SyslogSocket::Failure::InUse)
             Fail(ErrPortInUse, head + QStringLiteral("the port is already in use by another "
                                                      "program, such as another syslog server"));
-        if (failure == SyslogSocket::Failure::NoPermission)
-            Fail(ErrNoPermission,
-                 head + QStringLiteral("permission denied; ports below 1024 need administrator "
-                                       "rights"));
+        if (failure == SyslogSocket::Failure::NoPermission) {
+            QString text = head + QStringLiteral(
+                                      "permission denied; ports below 1024 need "
+                                      "administrator rights");
+            const std::string hint =
+                SyslogSocket::lowPortHint(QCoreApplication::applicationFilePath().toStdString());
+            if (!hint.empty())
+                text += QStringLiteral(", or give this program that right alone: ") +
+                        QString::fromStdString(hint);
+            Fail(ErrNoPermission, text);
+        }
         Fail(ErrCannotListen, head + QString::fromLocal8Bit(reason));
     }
     m_receiveBuffer = socket->receiveBufferSize();

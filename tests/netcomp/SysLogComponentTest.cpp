@@ -193,8 +193,10 @@ TEST(SysLogComponent, ExplainsMissingPermission) {
     } catch (const EncSysLog& e) {
         EXPECT_EQ(e.Code, TncSysLog::ErrNoPermission);
         EXPECT_EQ(e.message(),
-                  "302: Cannot listen on UDP port 514: permission denied; ports "
-                  "below 1024 need administrator rights");
+                  "302: Cannot listen on UDP port 514: permission denied; ports below 1024 need "
+                  "administrator rights, or give this program that right alone: sudo setcap "
+                  "cap_net_bind_service=+ep " +
+                      QCoreApplication::applicationFilePath());
     }
     EXPECT_FALSE(c.Active());
     EXPECT_EQ(::geteuid(), 0u);
