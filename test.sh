@@ -14,5 +14,17 @@ if command -v x86_64-w64-mingw32-g++-posix >/dev/null || command -v x86_64-w64-m
 else
     echo "note: MinGW-w64 not installed: the Windows backends are not built or run under Wine"
 fi
+# The Windows program, cross-built against the Windows SDK when it is there (VT_WIN_SDK or its
+# cache folder); ctest runs its test programs under Wine and starts the packaged program.
+. scripts/win-sdk-path.sh
+if vt_win_sdk_ready; then
+    launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    [ -f build-mingw/CMakeCache.txt ] || cmake --preset windows-mingw "${launcher[@]}" >/dev/null
+    cmake --build build-mingw
+    scripts/package-windows.sh build-mingw >/dev/null
+else
+    echo "note: no Windows SDK in $VT_WIN_SDK: scripts/windows-sdk.sh builds it (about 20 minutes on two cores), then ./test.sh cross-builds and tests the Windows program"
+fi
 [ "$(id -u)" -eq 0 ] || echo "note: not root: namespace, raw-socket and port-514 tests will be skipped"
 ctest --test-dir build-test --output-on-failure -j2

@@ -15,8 +15,12 @@
 #include "uSyslog.h"
 
 namespace {
-const QString kNotice = QStringLiteral("Save log-data to --> ");
+// The notice of a save; paths shown to the user are in the system's own separators ("\\" on
+// Windows).
+QString Notice(const QString& path) {
+    return QStringLiteral("Save log-data to --> ") + QDir::toNativeSeparators(path);
 }
+}  // namespace
 
 void TfSyslog::AddLogLine(const QString& text) {
     if (cbStampdatetime->isChecked())
@@ -28,12 +32,12 @@ void TfSyslog::AddLogLine(const QString& text) {
     // Rotation. A failed save throws here: the line stays, and the next append tries again.
     const QString path = saveList(QStringLiteral("auto-"));
     m_model->clear();
-    m_model->append(kNotice + path);
+    m_model->append(Notice(path));
     selectRow(-1);
 }
 
 void TfSyslog::addNoticeLine(const QString& path) {
-    m_model->append(kNotice + path);
+    m_model->append(Notice(path));
 }
 
 QString TfSyslog::saveList(const QString& prefix) {
@@ -50,7 +54,7 @@ void TfSyslog::btnClearLogClick() {
     const QString path = saveList(QStringLiteral("before-clear-"));
     m_model->clear();
     selectRow(-1);
-    AddLogLine(kNotice + path);
+    AddLogLine(Notice(path));
 }
 
 void TfSyslog::btnSaveClick() {
@@ -64,7 +68,8 @@ void TfSyslog::btnSaveClick() {
     name = QFileInfo(name).absoluteFilePath();
     WriteSavedLog(name, m_model->lines());
     addNoticeLine(name);
-    dialogs().information(this, ApplicationTitle(), QStringLiteral("Save Log-File: ") + name);
+    dialogs().information(this, ApplicationTitle(),
+                          QStringLiteral("Save Log-File: ") + QDir::toNativeSeparators(name));
 }
 
 bool TfSyslog::FormCloseQuery() {

@@ -1,10 +1,6 @@
 // The syslog list as a store: stamps, rotation into "auto-" files, Clear Log, Save Log and the
 // save on closing, with their failure paths. Component, clock and boxes are scripted.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sched.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -16,6 +12,7 @@
 
 #include "AnsiCodePage.h"
 #include "DateTimeFormat.h"
+#include "FolderLocks.h"
 #include "NumericEdit.h"
 #include "Root.h"
 #include "StandardError.h"
@@ -26,6 +23,11 @@
 namespace {
 
 const QString kNotice = QStringLiteral("Save log-data to --> ");
+
+// A notice line as shown: the path in the system's own separators ("\\" on Windows).
+QString Notice(const QString& path) {
+    return kNotice + QDir::toNativeSeparators(path);
+}
 
 class SyslogStore : public ::testing::Test {
   protected:
@@ -67,14 +69,14 @@ TEST_F(SyslogStore, RotatesPastTheLimitIntoDistinctFiles) {
     append(11, 11);
     const QString first = stampName("auto-");
     EXPECT_EQ(FileLines(first), Numbers(1, 11));
-    EXPECT_EQ(list(), QStringList{kNotice + first});
+    EXPECT_EQ(list(), QStringList{Notice(first)});
     EXPECT_EQ(w.selectedRow(), -1);
 
     append(12, 21);  // notice + 10 lines = 11 > 10: rotates again within the same second
     const QString second = stampName("auto-", "-2");
-    EXPECT_EQ(FileLines(second), QStringList{kNotice + first} + Numbers(12, 21));
+    EXPECT_EQ(FileLines(second), QStringList{Notice(first)} + Numbers(12, 21));
     EXPECT_EQ(FileLines(first), Numbers(1, 11));  // not overwritten
-    EXPECT_EQ(list(), QStringList{kNotice + second});
+    EXPECT_EQ(list(), QStringList{Notice(second)});
 }
 
 TEST_F(SyslogStore, StampOnPrefixesLinesButNotTheRotationNotice) {
@@ -85,11 +87,11 @@ TEST_F(SyslogStore, StampOnPrefixesLinesButNotTheRotationNotice) {
     w.AddLogLine("abc");
     EXPECT_EQ(list().last(), stamp + " abc");
     append(2, 11);
-    EXPECT_EQ(list(), QStringList{kNotice + stampName("auto-")});
+    EXPECT_EQ(list(), QStringList{Notice(stampName("auto-"))});
 
     boxes.answers = {Dialogs::Answer::Yes};
     w.btnClearLogClick();
-    EXPECT_EQ(list(), QStringList{stamp + " " + kNotice + stampName("before-clear-")});
+    EXPECT_EQ(list(), QStringList{stamp + " " + Notice(stampName("before-clear-"))});
     EXPECT_EQ(w.selectedRow(), 0);
 }
 
@@ -125,7 +127,7 @@ TEST_F(SyslogStore, ClearAskedAndAnswered) {
     const QString empty = stampName("before-clear-", "-2");
     EXPECT_TRUE(QFileInfo::exists(empty));
     EXPECT_EQ(QFileInfo(empty).size(), ansi::IsUtf8() ? 3 : 0);  // at most the byte-order mark
-    EXPECT_EQ(list(), QStringList{kNotice + empty});
+    EXPECT_EQ(list(), QStringList{Notice(empty)});
 }
 
 TEST_F(SyslogStore, ClosingSavesNonEmptyListsAndKeepsThem) {
@@ -168,8 +170,9 @@ TEST_F(SyslogStore, SaveLogAddsTheExtensionAndANoticeWithoutLimitCheck) {
     w.btnSaveClick();
     const QString saved = dir.filePath("mylog.txt");
     EXPECT_EQ(FileLines(saved), Numbers(1, 10));
-    EXPECT_EQ(list(), Numbers(1, 10) << kNotice + saved);  // 11 lines, not rotated yet
-    EXPECT_EQ(boxes.texts("information"), QStringList{"Save Log-File: " + saved});
+    EXPECT_EQ(list(), Numbers(1, 10) << Notice(saved));  // 11 lines, not rotated yet
+    EXPECT_EQ(boxes.texts("information"),
+              QStringList{"Save Log-File: " + QDir::toNativeSeparators(saved)});
     EXPECT_EQ(boxes.shown.back().caption, ApplicationTitle());
     EXPECT_EQ(boxes.shown[1].caption, "Save LOG to File");
     EXPECT_EQ(boxes.shown[1].text, dir.path() + u'/' + FormatDateTime(stamp::FileName, clock.time) +
@@ -184,25 +187,12 @@ TEST_F(SyslogStore, SaveLogAddsTheExtensionAndANoticeWithoutLimitCheck) {
 TEST_F(SyslogStore, UnwritableDirectoryKeepsLinesAndRetries) {
     w.edValue->setValue(10);
     append(1, 10);
-    struct Unwritable {  // as root, only a changed effective user is refused
-        QString path;
-        explicit Unwritable(QString p) : path(std::move(p)) {
-            if (::geteuid() == 0)
-                ::syscall(SYS_setresuid, -1, 65534, -1);
-            else
-                QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
-        }
-        ~Unwritable() {
-            ::syscall(SYS_setresuid, -1, 0, -1);
-            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        }
-    };
     {
-        Unwritable locked(dir.path());
+        UnwritableFolder locked(dir.path());
         w.btnStop->click();  // its line is the 11th: the rotation fails inside a button handler
         ASSERT_EQ(boxes.texts("error").size(), 1);
-        EXPECT_TRUE(
-            boxes.texts("error")[0].startsWith("Cannot create file \"" + stampName("auto-")))
+        EXPECT_TRUE(boxes.texts("error")[0].startsWith(
+            "Cannot create file \"" + QDir::toNativeSeparators(stampName("auto-"))))
             << boxes.texts("error")[0].toStdString();
         EXPECT_EQ(list().size(), 11);
 
@@ -234,15 +224,11 @@ TEST_F(SyslogStore, RootAsCurrentDirectory) {
     VT_REQUIRE_ROOT();
     w.edValue->setValue(10);
     append(1, 10);
-    const int realRoot = ::open("/", O_RDONLY | O_DIRECTORY);
-    ASSERT_EQ(::unshare(CLONE_FS), 0);
-    ASSERT_EQ(::chroot(dir.path().toLocal8Bit().constData()), 0);
-    ASSERT_EQ(::chdir("/"), 0);
-    append(11, 11);
-    const QStringList shown = list();
-    ::fchdir(realRoot);
-    ::chroot(".");
-    ::close(realRoot);
+    QStringList shown;
+    InPrivateRoot(dir.path(), [&] {
+        append(11, 11);
+        shown = list();
+    });
     QDir::setCurrent(dir.path());
 
     const QString name = "auto-" + FormatDateTime(stamp::FileName, clock.time) + "-log.txt";
