@@ -28,7 +28,7 @@ echo "Qt base $version for MinGW-w64 into $VT_WIN_SDK (scratch $work)"
 apt_dir=$work/apt
 mkdir -p "$apt_dir/lists/partial"
 {
-    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+    { cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null || true; } |
         awk '$1 == "deb" { $1 = "deb-src"; print }'
     for f in /etc/apt/sources.list.d/*.sources; do
         [ -f "$f" ] || continue

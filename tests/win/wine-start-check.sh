@@ -36,6 +36,10 @@ if [ -n "${VT_WINE_DISPLAY:-}" ]; then
     ip netns exec "$ns" Xvfb "$display" -screen 0 1024x720x24 -nolisten tcp >/dev/null 2>&1 &
 else
     ip netns exec "$ns" Xvfb -displayfd 3 -screen 0 1024x720x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+fi
+# Ended before the namespace goes, so it removes its lock file.
+vt_cleanups+=("kill $! 2>/dev/null; wait $! 2>/dev/null")
+if [ -z "${VT_WINE_DISPLAY:-}" ]; then
     for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
     display=:$(cat "$work/display")
 fi
