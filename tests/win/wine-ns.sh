@@ -96,6 +96,17 @@ vt_wine_server() {  # vt_wine_server <ns> <prefix>: sets vt_server_pid
     vt_prefixes+=("$1|$2")
     ip netns exec "$1" env WINEPREFIX="$2" HOME="$(dirname "$2")" "$wineserver" -f -p &
     vt_server_pid=$!
+    # Wait for its socket, or the first Wine run would start a server of its own.
+    # (Debian's Wine keeps it in /tmp/wine-*/, upstream's in /tmp/.wine-<uid>/.)
+    local name s
+    name=server-$(printf '%x-%x' "$(stat -c %d "$2")" "$(stat -c %i "$2")")
+    for _ in $(seq 100); do
+        for s in /tmp/wine-*/"$name"/socket /tmp/.wine-"$(id -u)"/"$name"/socket; do
+            [ -S "$s" ] && return
+        done
+        sleep 0.05
+    done
+    echo "note: no socket of the wineserver after 5 s ($name)"
 }
 vt_wine() {  # vt_wine <ns> <prefix> <program> [args]: one Wine run inside the namespace
     local ns=$1 prefix=$2
