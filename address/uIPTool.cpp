@@ -1,19 +1,16 @@
 #include "uIPTool.h"
 
-#define PCRE2_CODE_UNIT_WIDTH 16
-#include <pcre2.h>
-
+#include <QRegularExpression>
 #include <QStringList>
 #include <bit>
-#include <memory>
 #include <optional>
 
 #include "Exception.h"
 
 namespace {
 
-const char16_t kDottedQuadPattern[] =
-    u"^((25[0-5]|2[0-4][0-9]|[0-1]?[0-9][0-9]?)\\.){3}(25[0-5]|2[0-4][0-9]|[0-1]?[0-9][0-9]?)$";
+const char kDottedQuadPattern[] =
+    "^((25[0-5]|2[0-4][0-9]|[0-1]?[0-9][0-9]?)\\.){3}(25[0-5]|2[0-4][0-9]|[0-1]?[0-9][0-9]?)$";
 
 // Empty pieces count, leading and trailing ones too; an empty text has no pieces.
 QStringList SplitAt(const QString& text, QChar separator) {
@@ -51,22 +48,12 @@ qint32 StrictToInt(const QString& text) {
 }
 
 bool IsValidIPv4(const QString& text) {
-    // Compiled for each check on purpose: the helpers keep no state between calls.
-    int errorCode = 0;
-    PCRE2_SIZE errorOffset = 0;
-    std::unique_ptr<pcre2_code, decltype(&pcre2_code_free)> code(
-        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(kDottedQuadPattern), PCRE2_ZERO_TERMINATED,
-                      PCRE2_DOLLAR_ENDONLY, &errorCode, &errorOffset, nullptr),
-        &pcre2_code_free);
-    if (!code) return false;
-    std::unique_ptr<pcre2_match_data, decltype(&pcre2_match_data_free)> match(
-        pcre2_match_data_create_from_pattern(code.get(), nullptr), &pcre2_match_data_free);
-    if (!match) return false;
-    // "$" alone would also match before a final newline; DOLLAR_ENDONLY keeps it to the very end.
-    const int rc =
-        pcre2_match(code.get(), reinterpret_cast<PCRE2_SPTR>(text.utf16()),
-                    static_cast<PCRE2_SIZE>(text.size()), 0, PCRE2_NOTEMPTY, match.get(), nullptr);
-    return rc > 0;
+    // Compiled for each check on purpose: the helpers keep no state between calls. Qt's
+    // QRegularExpression runs on PCRE2.
+    const QRegularExpression pattern(QString::fromLatin1(kDottedQuadPattern));
+    const QRegularExpressionMatch match = pattern.match(text);
+    // "$" also matches before a final newline; the match must run to the very end of the text.
+    return match.hasMatch() && match.capturedEnd(0) == text.size();
 }
 
 quint32 ParseIPv4(const QString& text) {

@@ -5,12 +5,16 @@ include(GNUInstallDirs)
 
 set_target_properties(velkor-tool PROPERTIES WIN32_EXECUTABLE ON)  # no console window
 install(TARGETS velkor-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-qt_generate_deploy_app_script(
-    TARGET velkor-tool
-    OUTPUT_SCRIPT vt_deploy_script
-    NO_TRANSLATIONS
-)
-install(SCRIPT ${vt_deploy_script})
+# windeployqt runs on the build machine and is part of qtbase from Qt 6.5 on: a cross build, or
+# an older Qt, is packed by scripts/package-windows.sh instead.
+if(NOT CMAKE_CROSSCOMPILING AND Qt6_VERSION VERSION_GREATER_EQUAL 6.5)
+    qt_generate_deploy_app_script(
+        TARGET velkor-tool
+        OUTPUT_SCRIPT vt_deploy_script
+        NO_TRANSLATIONS
+    )
+    install(SCRIPT ${vt_deploy_script})
+endif()
 
 set(CPACK_PACKAGE_NAME "Network-Tool")
 set(CPACK_PACKAGE_VENDOR "velkor")

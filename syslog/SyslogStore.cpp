@@ -12,7 +12,7 @@
 SyslogStore::SyslogStore(Clock& clock) : m_clock(clock) {}
 
 QString SyslogStore::noticeLine(const QString& path) {
-    return QStringLiteral("Save log-data to --> ") + path;
+    return QStringLiteral("Save log-data to --> ") + QDir::toNativeSeparators(path);
 }
 
 void SyslogStore::add(const QString& line, int severity) {

@@ -30,7 +30,8 @@ void TfSyslog::btnSaveClick() {
     if (QFileInfo(name).suffix().isEmpty()) name += QStringLiteral(".txt");
     name = QFileInfo(name).absoluteFilePath();
     m_store->saveAs(name);
-    dialogs().information(this, ApplicationTitle(), QStringLiteral("Save Log-File: ") + name);
+    dialogs().information(this, ApplicationTitle(),
+                          QStringLiteral("Save Log-File: ") + QDir::toNativeSeparators(name));
 }
 
 bool TfSyslog::FormCloseQuery() {

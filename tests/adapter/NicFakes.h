@@ -71,7 +71,7 @@ class ScriptedConfiguration : public AdapterConfiguration {
     std::uint32_t SetGateways(const std::vector<std::string>& g,
                               const std::vector<std::uint16_t>& metrics) override {
         std::string ms;
-        for (auto v : metrics) ms += (ms.empty() ? "" : ",") + std::to_string(v);
+        for (auto v : metrics) ms.append(ms.empty() ? "" : ",").append(std::to_string(v));
         return call("SetGateways", join(g) + " " + ms);
     }
     std::uint32_t SetDNSServerSearchOrder(

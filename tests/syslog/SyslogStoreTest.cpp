@@ -1,10 +1,6 @@
 // The syslog list as a store: stamps, rotation into "auto-" files, Clear Log, Save Log and the
 // save on closing, with their failure paths. Component, clock and boxes are scripted.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sched.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -16,6 +12,7 @@
 
 #include "AnsiCodePage.h"
 #include "DateTimeFormat.h"
+#include "FolderLocks.h"
 #include "NumericEdit.h"
 #include "Root.h"
 #include "StandardError.h"
@@ -27,6 +24,11 @@
 namespace {
 
 const QString kNotice = QStringLiteral("Save log-data to --> ");
+
+// A notice line as shown: the path in the system's own separators ("\\" on Windows).
+QString Notice(const QString& path) {
+    return kNotice + QDir::toNativeSeparators(path);
+}
 
 class SyslogList : public ScriptedSyslogWindow {
   protected:
@@ -61,14 +63,14 @@ TEST_F(SyslogList, RotatesPastTheLimitIntoDistinctFiles) {
     append(11, 11);
     const QString first = stampName("auto-");
     EXPECT_EQ(FileLines(first), Numbers(1, 11));
-    EXPECT_EQ(list(), QStringList{kNotice + first});
+    EXPECT_EQ(list(), QStringList{Notice(first)});
     EXPECT_EQ(w.selectedRow(), -1);
 
     append(12, 21);  // notice + 10 lines = 11 > 10: rotates again within the same second
     const QString second = stampName("auto-", "-2");
-    EXPECT_EQ(FileLines(second), QStringList{kNotice + first} + Numbers(12, 21));
+    EXPECT_EQ(FileLines(second), QStringList{Notice(first)} + Numbers(12, 21));
     EXPECT_EQ(FileLines(first), Numbers(1, 11));  // not overwritten
-    EXPECT_EQ(list(), QStringList{kNotice + second});
+    EXPECT_EQ(list(), QStringList{Notice(second)});
 }
 
 TEST_F(SyslogList, StampOnPrefixesLinesButNotTheRotationNotice) {
@@ -79,11 +81,11 @@ TEST_F(SyslogList, StampOnPrefixesLinesButNotTheRotationNotice) {
     w.AddLogLine("abc");
     EXPECT_EQ(list().last(), stamp + " abc");
     append(2, 11);
-    EXPECT_EQ(list(), QStringList{kNotice + stampName("auto-")});
+    EXPECT_EQ(list(), QStringList{Notice(stampName("auto-"))});
 
     boxes.answers = {Dialogs::Answer::Yes};
     w.btnClearLogClick();
-    EXPECT_EQ(list(), QStringList{stamp + " " + kNotice + stampName("before-clear-")});
+    EXPECT_EQ(list(), QStringList{stamp + " " + Notice(stampName("before-clear-"))});
     EXPECT_EQ(w.selectedRow(), 0);
 }
 
@@ -117,7 +119,7 @@ TEST_F(SyslogList, ClearAskedAndAnswered) {
     const QString name = stampName("before-clear-", "-2");
     EXPECT_TRUE(QFileInfo::exists(name));
     EXPECT_EQ(QFileInfo(name).size(), ansi::IsUtf8() ? 3 : 0);  // at most the byte-order mark
-    EXPECT_EQ(empty.lines(), QStringList{kNotice + name});
+    EXPECT_EQ(empty.lines(), QStringList{Notice(name)});
     EXPECT_EQ(empty.selected(), 0);
 }
 
@@ -161,8 +163,9 @@ TEST_F(SyslogList, SaveLogAddsTheExtensionAndANoticeWithoutLimitCheck) {
     w.btnSaveClick();
     const QString saved = dir.filePath("mylog.txt");
     EXPECT_EQ(FileLines(saved), Numbers(1, 10));
-    EXPECT_EQ(list(), Numbers(1, 10) << kNotice + saved);  // 11 lines, not rotated yet
-    EXPECT_EQ(boxes.texts("information"), QStringList{"Save Log-File: " + saved});
+    EXPECT_EQ(list(), Numbers(1, 10) << Notice(saved));  // 11 lines, not rotated yet
+    EXPECT_EQ(boxes.texts("information"),
+              QStringList{"Save Log-File: " + QDir::toNativeSeparators(saved)});
     EXPECT_EQ(boxes.shown.back().caption, ApplicationTitle());
     EXPECT_EQ(boxes.shown[1].caption, "Save LOG to File");
     EXPECT_EQ(boxes.shown[1].text, dir.path() + u'/' + FormatDateTime(stamp::FileName, clock.time) +
@@ -172,37 +175,17 @@ TEST_F(SyslogList, SaveLogAddsTheExtensionAndANoticeWithoutLimitCheck) {
     EXPECT_EQ(FileLines(stampName("auto-")).size(), 12);
 }
 
-namespace {
-
-// The directory cannot be written for the guard's lifetime. As root only a changed effective
-// user (of this thread) is refused.
-struct Unwritable {
-    QString path;
-    explicit Unwritable(QString p) : path(std::move(p)) {
-        if (::geteuid() == 0)
-            ::syscall(SYS_setresuid, -1, 65534, -1);
-        else
-            QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
-    }
-    ~Unwritable() {
-        ::syscall(SYS_setresuid, -1, 0, -1);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-};
-
-}  // namespace
-
 // A save that cannot write: the error box for button handlers, nothing shown by the packet
 // handler, no line lost; button handlers try again at once, received lines once a second.
 TEST_F(SyslogList, UnwritableDirectoryKeepsLinesAndRetries) {
     w.edValue->setValue(10);
     append(1, 10);
     {
-        Unwritable locked(dir.path());
+        UnwritableFolder locked(dir.path());
         w.btnStop->click();  // its line is the 11th: the rotation fails inside a button handler
         ASSERT_EQ(boxes.texts("error").size(), 1);
-        EXPECT_TRUE(
-            boxes.texts("error")[0].startsWith("Cannot create file \"" + stampName("auto-")))
+        EXPECT_TRUE(boxes.texts("error")[0].startsWith(
+            "Cannot create file \"" + QDir::toNativeSeparators(stampName("auto-"))))
             << boxes.texts("error")[0].toStdString();
         EXPECT_EQ(list().size(), 11);
 
@@ -244,7 +227,7 @@ TEST_F(SyslogList, FailingRotationDuringABurstIsShownBoundedAndRecovers) {
     component.OnError = [&](TncComponent*, int, const QString&) { ++attempts; };
     const int burst = 2000;
     {
-        Unwritable locked(dir.path());
+        UnwritableFolder locked(dir.path());
         for (int i = 1; i <= burst; ++i) {
             clock.ticks += 5;  // 200 packets a second for 10 s
             component.inject("<11>Oct 11 22:14:15 host burst " + QByteArray::number(i));
@@ -267,7 +250,7 @@ TEST_F(SyslogList, FailingRotationDuringABurstIsShownBoundedAndRecovers) {
     const QStringList saved = FileLines(stampName("auto-"));
     ASSERT_EQ(saved.size(), burst + 1);
     EXPECT_EQ(saved.last(), "Oct 11 22:14:15     writable again");
-    EXPECT_EQ(list(), QStringList{kNotice + stampName("auto-")});
+    EXPECT_EQ(list(), QStringList{Notice(stampName("auto-"))});
     EXPECT_FALSE(w.spSaveFailure->isVisibleTo(&w));
     EXPECT_TRUE(w.spSaveFailure->text().isEmpty());
     EXPECT_EQ(attempts, failed);
@@ -279,15 +262,11 @@ TEST_F(SyslogList, RootAsCurrentDirectory) {
     VT_REQUIRE_ROOT();
     w.edValue->setValue(10);
     append(1, 10);
-    const int realRoot = ::open("/", O_RDONLY | O_DIRECTORY);
-    ASSERT_EQ(::unshare(CLONE_FS), 0);
-    ASSERT_EQ(::chroot(dir.path().toLocal8Bit().constData()), 0);
-    ASSERT_EQ(::chdir("/"), 0);
-    append(11, 11);
-    const QStringList shown = list();
-    ::fchdir(realRoot);
-    ::chroot(".");
-    ::close(realRoot);
+    QStringList shown;
+    InPrivateRoot(dir.path(), [&] {
+        append(11, 11);
+        shown = list();
+    });
     QDir::setCurrent(dir.path());
 
     const QString name = "auto-" + FormatDateTime(stamp::FileName, clock.time) + "-log.txt";

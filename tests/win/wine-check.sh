@@ -2,131 +2,34 @@
 # Runs the Windows backends (vt_wincheck.exe, a MinGW-w64 build of the *_win.cpp files) under
 # Wine, inside a chain of network namespaces made for this run:
 #     <tag>-h (Wine, 10.201.1.2) -- <tag>-r (router) -- <tag>-t (target, 10.201.2.2)
-# Wine does its network work in processes of its own wineserver, which lives in the namespace it
-# was started in; so the prefix is fresh, the server is started inside <tag>-h, its namespace is
-# checked, and the adapters Wine lists are checked to be that namespace's before anything is sent.
-# The host has a second adapter toward the router (10.201.3.1). No route leads out of the chain. Exit 0 all passed, 1 a check failed, 77 skipped.
+# The prefix is fresh, its wineserver starts inside <tag>-h, and the adapters Wine lists are checked
+# to be that namespace's before anything is sent (tests/win/wine-ns.sh). The host has a second
+# adapter toward the router (10.201.3.1). Exit 0 all passed, 1 a check failed, 77 skipped.
 set -uo pipefail
+. "$(dirname "$0")/wine-ns.sh"
 
 exe=${1:-}
-skip() {
-    echo "SKIP: $*"
-    exit 77
-}
-[ "$(id -u)" -eq 0 ] || skip "needs root for network namespaces; run ./test.sh as root"
-wine=$(command -v wine64 || command -v /usr/lib/wine/wine64) ||
-    skip "Wine is not installed (Debian package wine64)"
-wineserver=$(command -v wineserver || command -v /usr/lib/wine/wineserver) ||
-    skip "wineserver not found"
+vt_wine_need
 [ -n "$exe" ] && [ -f "$exe" ] ||
     skip "no Windows check program at '$exe': ./test.sh builds it when g++-mingw-w64-x86-64 is installed"
 
-tag=vt-win-$$
-H=$tag-h R=$tag-r T=$tag-t
 work=$(mktemp -d /tmp/vt-win-XXXXXX)
+vt_cleanups+=("rm -rf '$work'")
 prefix=$work/prefix
-server_pid=
-
-cleanup() {
-    if [ -d "$prefix" ]; then
-        ip netns exec "$H" env WINEPREFIX="$prefix" "$wineserver" -k >/dev/null 2>&1
-    fi
-    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
-    for ns in "$H" "$R" "$T"; do
-        for p in $(ip netns pids "$ns" 2>/dev/null); do kill -9 "$p" 2>/dev/null; done
-        ip netns del "$ns" 2>/dev/null
-    done
-    rm -rf "$work" "/etc/netns/$H"
-}
-trap cleanup EXIT
-
-passed=0 failed=0
-check() {  # check <label> <pattern (grep -E)> <text>
-    if grep -qE -- "$2" <<<"$3"; then
-        echo "ok    $1"
-        passed=$((passed + 1))
-    else
-        echo "FAIL  $1: no line matching /$2/"
-        failed=$((failed + 1))
-    fi
-}
-refute() {  # refute <label> <pattern (grep -E)> <text>
-    if grep -qE -- "$2" <<<"$3"; then
-        echo "FAIL  $1: $(grep -E -- "$2" <<<"$3" | head -1)"
-        failed=$((failed + 1))
-    else
-        echo "ok    $1"
-        passed=$((passed + 1))
-    fi
-}
-abort() {
-    echo "ABORT: $*"
-    exit 1
-}
-
-# --- the namespace chain -------------------------------------------------------------------
-for ns in "$H" "$R" "$T"; do
-    ip netns add "$ns" || abort "cannot create namespace $ns"
-    ip -n "$ns" link set lo up
-done
-ip link add vwh0 netns "$H" type veth peer name vwr0 netns "$R"
-ip link add vwr1 netns "$R" type veth peer name vwt0 netns "$T"
-ip -n "$H" addr add 10.201.1.2/24 dev vwh0 && ip -n "$H" link set vwh0 up
-ip -n "$R" addr add 10.201.1.1/24 dev vwr0 && ip -n "$R" link set vwr0 up
-ip -n "$R" addr add 10.201.2.1/24 dev vwr1 && ip -n "$R" link set vwr1 up
-ip -n "$T" addr add 10.201.2.2/24 dev vwt0 && ip -n "$T" link set vwt0 up
-ip link add vwd0 netns "$H" type veth peer name vwr2 netns "$R"  # the host's second adapter
-ip -n "$H" addr add 10.201.3.1/24 dev vwd0 && ip -n "$H" link set vwd0 up
-ip -n "$R" addr add 10.201.3.254/24 dev vwr2 && ip -n "$R" link set vwr2 up
-# The default route leads to the router namespace, which knows only the chain's two subnets.
-ip -n "$H" route add default via 10.201.1.1
-ip -n "$T" route add default via 10.201.2.1
-ip netns exec "$R" sysctl -qw net.ipv4.ip_forward=1 net.ipv4.icmp_ratelimit=0
-
-# `ip netns exec` shows this file as /etc/resolv.conf inside the namespace: the DNS servers, both
-# the router's, which refuses at once any lookup Wine makes (its WMI provider looks names up).
-mkdir -p "/etc/netns/$H"
-printf 'nameserver 10.201.1.1\nnameserver 10.201.3.254\n' >"/etc/netns/$H/resolv.conf"
+vt_chain_up vt-win-$$
 
 # --- Wine, started inside the namespace ----------------------------------------------------
-mkdir -p "$prefix"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-ip netns exec "$H" env WINEPREFIX="$prefix" HOME="$work" "$wineserver" -f -p &
-server_pid=$!
+vt_wine_server "$H" "$prefix"
 win() {  # win <command> [args]: one run of the check program in the namespace
-    ip netns exec "$H" env WINEPREFIX="$prefix" HOME="$work" LC_ALL="${lc:-C}" "$wine" "$exe" "$@" 2>/dev/null |
-        tr -d '\r'
+    LC_ALL="${lc:-C}" vt_wine "$H" "$prefix" "$exe" "$@" 2>/dev/null | tr -d '\r'
 }
 echo "--- creating the Wine prefix in $H"
 adapters=$(win adapters)
 echo "$adapters"
 echo "(prefix made and adapters listed at ${SECONDS}s)"
-
-ns_inode=$(stat -L -c %i "/run/netns/$H")
-for p in /proc/[0-9]*; do
-    { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" || continue
-    [ "$(stat -L -c %i "$p/ns/net" 2>/dev/null)" = "$ns_inode" ] ||
-        abort "Wine process ${p#/proc/} runs outside namespace $H"
-done
-[ "$(stat -L -c %i "/proc/$server_pid/ns/net")" = "$ns_inode" ] || abort "wineserver outside $H"
-echo "ok    every process of this Wine prefix runs in namespace $H"
-
-# Only this namespace's adapter (the loopback is not an adapter to the IP Helper API).
-mac=$(ip -n "$H" -o link show vwh0 | grep -oE 'link/ether [0-9a-f:]+' | cut -d' ' -f2 | tr 'a-f:' 'A-F-')
-own=$(ip -n "$H" -4 -o addr show | awk '{print $4}' | cut -d/ -f1)
-while IFS='|' read -r _ _ _ ip _; do
-    ip=${ip#ip=}
-    [ -z "$ip" ] || grep -qxF "$ip" <<<"$own" || abort "Wine lists $ip, not an address of $H"
-done < <(grep '^adapter|' <<<"$adapters")
-check "Wine lists exactly the namespace's two adapters" '^adapters: 2$' "$adapters"
-check "adapter vwh0 with address, mask, gateway, DNS servers, hardware address and type" \
-    "^adapter\|index=[0-9]+\|desc=vwh0\|ip=10\.201\.1\.2\|mask=255\.255\.255\.0\|gw=10\.201\.1\.1\|dns=10\.201\.1\.1 10\.201\.3\.254\|.*\|mac=$mac\|type=Ethernet\|" "$adapters"
-check "the second adapter, without gateway" \
-    '^adapter\|index=[0-9]+\|desc=vwd0\|ip=10\.201\.3\.1\|mask=255\.255\.255\.0\|gw=\|' "$adapters"
-indexes=$(grep -oE '^adapter\|index=[0-9]+' <<<"$adapters" | cut -d= -f2 | tr '\n' ' ')
-sorted=$(tr ' ' '\n' <<<"$indexes" | grep . | sort -n | tr '\n' ' ')
-check "adapters in ascending interface index ($indexes)" "^$sorted\$" "$indexes"
-[ "$failed" -eq 0 ] || abort "adapter list is not the namespace's; nothing sent"
+vt_wine_confined "$H" "$prefix"
+# Only this namespace's adapters (the loopback is not an adapter to the IP Helper API).
+vt_chain_adapters_check "$adapters"
 
 # --- everything else in one start of the program (Wine starts are slow) -----------------------
 index=$(grep -E '^adapter\|index=[0-9]+\|desc=vwh0\|' <<<"$adapters" | cut -d'|' -f2 | cut -d= -f2)

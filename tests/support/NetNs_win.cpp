@@ -1,0 +1,70 @@
+// Windows builds of the tests: the namespace helpers exist so the test programs build, but every
+// test that needs them skips with the reason (Wine runs in a namespace chain made outside it).
+#include <stdexcept>
+
+#include "NetNs.h"
+#include "Root.h"
+#include "RouteChain.h"
+
+std::string RootSkipReason() {
+    return "creates Linux network namespaces; on Windows the real components are tested by "
+           "tests/win/wine-tests.sh";
+}
+
+namespace {
+[[noreturn]] void NoNamespaces() {
+    throw std::runtime_error("network namespaces are Linux's");
+}
+}  // namespace
+
+int Sh(const std::string&, bool) {
+    NoNamespaces();
+}
+std::string ShOut(const std::string&) {
+    NoNamespaces();
+}
+NetNs::NetNs(const std::string&) {
+    NoNamespaces();
+}
+NetNs::~NetNs() = default;
+int NetNs::exec(const std::string&, bool) const {
+    NoNamespaces();
+}
+std::string NetNs::out(const std::string&) const {
+    NoNamespaces();
+}
+void NetNs::spawn(const std::string&) const {
+    NoNamespaces();
+}
+void NetNs::setResolvConf(const std::string&) const {
+    NoNamespaces();
+}
+NsEnter::NsEnter(const NetNs&) {
+    NoNamespaces();
+}
+NsEnter::~NsEnter() = default;
+void Link(const NetNs&, const std::string&, const std::string&, const NetNs&, const std::string&,
+          const std::string&) {
+    NoNamespaces();
+}
+
+struct DelayWire::Impl {};
+DelayWire::DelayWire(int, const NetNs&, const std::string&, const NetNs&, const std::string&) {
+    NoNamespaces();
+}
+DelayWire::~DelayWire() = default;
+RouteChain::RouteChain(int, const std::map<int, int>&) {
+    NoNamespaces();
+}
+RouteChain::~RouteChain() = default;
+void RouteChain::silence(int) {
+    NoNamespaces();
+}
+// The chain's addressing is plain arithmetic, the same as on Linux.
+std::uint32_t RouteChain::linkAddress(int link, int end) {
+    return (10u << 24) | (77u << 16) | (std::uint32_t(link) << 8) | std::uint32_t(end);
+}
+std::string RouteChain::text(std::uint32_t a) {
+    return std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 255) + "." +
+           std::to_string((a >> 8) & 255) + "." + std::to_string(a & 255);
+}
