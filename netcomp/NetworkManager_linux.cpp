@@ -8,6 +8,7 @@
 #include <QHostAddress>
 #include <QTimer>
 #include <QtEndian>
+#include <algorithm>
 #include <atomic>
 
 #include "NetworkManager.h"
@@ -206,6 +207,7 @@ bool NmSession::waitUntil(const std::function<bool()>& ready, int timeoutMs) {
     });
     QTimer bound;
     bound.setSingleShot(true);
+    bound.setTimerType(Qt::PreciseTimer);
     QObject::connect(&bound, &QTimer::timeout, &loop, [&] {
         expired = true;
         loop.quit();
@@ -238,8 +240,13 @@ bool NmSession::waitUntil(const std::function<bool()>& ready, int timeoutMs) {
     for (;;) {
         changed = false;
         if (ready()) return true;
-        if (expired || deadline.hasExpired()) return false;
-        if (!changed) loop.exec();
+        if (deadline.hasExpired()) return false;
+        if (expired) {  // a timer may end a little early: wait out the rest
+            expired = false;
+            bound.start(int(std::max<qint64>(1, deadline.remainingTime())));
+        }
+        // Another hand ending every loop (the program quits): stop waiting.
+        if (!changed && loop.exec() != 0) return ready();
     }
 }
 

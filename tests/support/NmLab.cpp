@@ -44,7 +44,7 @@ std::string nmConfig(const std::string& dir) {
            "systemd-resolved=false\n"
            "[keyfile]\n"
            "path=" +
-           dir + "/profiles\n" + "unmanaged-devices=except:interface-name:" + NmLab::kIface +
+           dir + "/profiles\n" + "unmanaged-devices=except:interface-name:vtnm*" +
            "\n"
            "[connectivity]\n"
            "enabled=false\n"
@@ -54,16 +54,16 @@ std::string nmConfig(const std::string& dir) {
 
 }  // namespace
 
-NmLab::NmLab(bool withProfile) {
+NmLab::NmLab(bool withProfile, int extraAdapters) {
     try {
-        start(withProfile);
+        start(withProfile, extraAdapters);
     } catch (...) {
         stop();
         throw;
     }
 }
 
-void NmLab::start(bool withProfile) {
+void NmLab::start(bool withProfile, int extraAdapters) {
     char tmpl[] = "/tmp/vt-adapter-nm.XXXXXX";
     if (!::mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
     m_dir = tmpl;
@@ -91,6 +91,9 @@ void NmLab::start(bool withProfile) {
         std::string(kServer) + " --dhcp-option=6," + kServer + " --dhcp-leasefile=" + m_dir +
         "/leases --log-dhcp > " + m_dir + "/dnsmasq.log 2>&1");
 
+    // NetworkManager takes on only the links there are when it starts (no udev here).
+    for (int i = 1; i <= extraAdapters; ++i) addAdapter("vtnm" + std::to_string(i));
+
     m_ns->spawn("exec dbus-daemon --config-file=" + m_dir + "/bus.conf --nofork --nopidfile > " +
                 m_dir + "/dbus.log 2>&1");
     waitFor("the private bus", "test -S " + m_dir + "/bus && echo up", "up");
@@ -114,9 +117,8 @@ void NmLab::start(bool withProfile) {
     m_setBus = true;
 
     waitFor("NetworkManager to manage " + std::string(kIface),
-            "nmcli -t -f DEVICE,STATE dev 2>/dev/null | grep ^" + std::string(kIface) +
-                ": | grep -v unmanaged | grep -c .",
-            "1");
+            "nmcli -t -f DEVICE,STATE dev 2>/dev/null | grep ^vtnm | grep -v unmanaged | grep -c .",
+            std::to_string(1 + extraAdapters));
     if (withProfile) {
         nmcli(std::string("con add type ethernet ifname ") + kIface + " con-name " + kIface +
               " ipv4.method auto ipv6.method disabled");
@@ -200,12 +202,11 @@ int NmLab::busCalls(const std::string& member) const {
     // Lines between the marks: method calls not sent by NetworkManager (which checks on its
     // callers), nor the marks and the look-up of NetworkManager's name.
     const int to = busMark();
-    const std::string cmd = "sed -n '" + std::to_string(m_monitorFrom + 1) + "," +
-                            std::to_string(to) + "p' " + m_dir +
-                            "/bus.log | grep '^method call' | grep -v 'sender=" + m_nmOwner +
-                            " ' | grep -v 'member=GetNameOwner$' | grep -v 'member=GetId$'" +
-                            (member.empty() ? "" : " | grep 'member=" + member + "$'") +
-                            " | grep -c .";
+    const std::string cmd =
+        "sed -n '" + std::to_string(m_monitorFrom + 1) + "," + std::to_string(to) + "p' " + m_dir +
+        "/bus.log | grep '^method call' | grep -v 'sender=" + m_nmOwner +
+        " ' | grep -v 'member=GetNameOwner$' | grep -v 'member=GetId$'" +
+        (member.empty() ? "" : " | grep 'member=" + member + "$'") + " | grep -c .";
     return std::stoi(ShOut(cmd + " || true"));
 }
 

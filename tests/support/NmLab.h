@@ -23,7 +23,8 @@ class NmLab {
     static constexpr int kIfaceIndex = 50;
 
     // withProfile: also adds a DHCP profile for kIface and waits for its first lease.
-    explicit NmLab(bool withProfile = true);
+    // extraAdapters: that many more managed veths, vtnm1, vtnm2, ..., without profiles.
+    explicit NmLab(bool withProfile = true, int extraAdapters = 0);
     ~NmLab();
     NmLab(const NmLab&) = delete;
     NmLab& operator=(const NmLab&) = delete;
@@ -39,7 +40,7 @@ class NmLab {
     // Ends dnsmasq: no DHCP server answers from then on.
     void stopDhcpServer();
     // A veth in the lab's namespace with the given interface index (0: the kernel's choice) whose
-    // other end sits with the DHCP server; NetworkManager manages it when the name is vtnm*.
+    // other end sits with the DHCP server. Made after NetworkManager started, it stays unmanaged.
     void addAdapter(const std::string& name, int index = 0) const;
 
     // Records every message on the lab's bus from now on (dbus-monitor).
@@ -49,7 +50,7 @@ class NmLab {
     int busCalls(const std::string& member = {}) const;
 
   private:
-    void start(bool withProfile);
+    void start(bool withProfile, int extraAdapters);
     void stop();
     int busMark() const;
     void waitFor(const std::string& what, const std::string& cmd, const std::string& expect);
