@@ -232,7 +232,9 @@ class NmManagement : public ManagementInterface {
             *leased = nm.waitUntil(
                 [&] {
                     state = nm.activeState(active);
-                    return state >= 3 || hasLease(nm, device.path, active);
+                    // Activated and leased: the address and routes are in place then (the
+                    // profile counts as activated early when IPv6 comes up first).
+                    return state >= 3 || (state == 2 && hasLease(nm, device.path, active));
                 },
                 m_waits.leaseMs);
             if (state >= 3) {
