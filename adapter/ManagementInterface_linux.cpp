@@ -4,7 +4,6 @@
 // once, so the link goes down and up once per action. Refusals carry NetworkManager's reasons in
 // words; this backend has no return codes of its own.
 
-#include <QDBusArgument>
 #include <QUuid>
 #include <QtEndian>
 #include <bit>
@@ -45,12 +44,6 @@ bool isBusFailure(const NmError& e) {
     return e.name().startsWith(QLatin1String("org.freedesktop.DBus.Error.")) &&
            !e.name().endsWith(QLatin1String("AccessDenied")) &&
            !e.name().endsWith(QLatin1String("InvalidArgs"));
-}
-
-template <class T>
-T as(const QVariant& v) {
-    if (v.userType() == qMetaTypeId<QDBusArgument>()) return qdbus_cast<T>(v);
-    return v.value<T>();
 }
 
 // Runs an action on a new session; NetworkManager unreachable or the bus failing is the
@@ -253,9 +246,7 @@ class NmManagement : public ManagementInterface {
     // The device runs this activation and holds an address from a DHCP lease.
     static bool hasLease(NmSession& nm, const QDBusObjectPath& device,
                          const QDBusObjectPath& active) {
-        const QVariantMap p = nm.deviceProperties(device);
-        if (as<QDBusObjectPath>(p.value(QStringLiteral("ActiveConnection"))) != active)
-            return false;
+        if (nm.activeConnection(device) != active) return false;
         return !nm.dhcp4Options(device).value(QStringLiteral("ip_address")).toString().isEmpty();
     }
 

@@ -65,6 +65,8 @@ class NmSession {
     // Every property of the device in one call (Interface, State, Managed, ActiveConnection, ...).
     QVariantMap deviceProperties(const QDBusObjectPath& device);
 
+    // The activation the device runs now; "/" when none.
+    QDBusObjectPath activeConnection(const QDBusObjectPath& device);
     // Asks NetworkManager to activate the profile on the device; the active connection.
     QDBusObjectPath startActivation(const QDBusObjectPath& profile, const QDBusObjectPath& device);
     // State of an active connection (1 activating, 2 activated, 3 deactivating, 4 deactivated);

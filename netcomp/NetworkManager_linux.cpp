@@ -142,8 +142,7 @@ uint NmSession::deviceState(const QDBusObjectPath& device) {
 }
 
 QDBusObjectPath NmSession::profileOf(const QDBusObjectPath& device) {
-    const auto active =
-        as<QDBusObjectPath>(property(device, kDevice, QStringLiteral("ActiveConnection")));
+    const QDBusObjectPath active = activeConnection(device);
     if (active.path() != QLatin1String("/")) {
         try {
             return as<QDBusObjectPath>(property(active, kActive, QStringLiteral("Connection")));
@@ -248,6 +247,10 @@ bool NmSession::waitUntil(const std::function<bool()>& ready, int timeoutMs) {
         // Another hand ending every loop (the program quits): stop waiting.
         if (!changed && loop.exec() != 0) return ready();
     }
+}
+
+QDBusObjectPath NmSession::activeConnection(const QDBusObjectPath& device) {
+    return as<QDBusObjectPath>(property(device, kDevice, QStringLiteral("ActiveConnection")));
 }
 
 QDBusObjectPath NmSession::startActivation(const QDBusObjectPath& profile,
