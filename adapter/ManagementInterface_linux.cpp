@@ -1,18 +1,16 @@
 // Adapter management through NetworkManager. An IP-enabled configuration is a device that
-// NetworkManager manages with IPv4 not disabled; configuring it edits the IPv4 part of the
-// device's profile and activates the profile again.
-// Codes follow the management interface of the other platform where one fits:
-//   66 invalid subnet mask, 70 invalid IP address, 71 invalid gateway,
-//   84 the device or its profile is gone, 91 NetworkManager refused permission,
-//   68 NetworkManager refused the values, 65 anything else (activation failed, ...).
+// NetworkManager manages with IPv4 not disabled, described by its interface name. An action
+// builds the whole IPv4 part of the device's profile, stores it with one update and activates it
+// once, so the link goes down and up once per action. Refusals carry NetworkManager's reasons in
+// words; this backend has no return codes of its own.
 
 #include <QUuid>
 #include <QtEndian>
-#include <algorithm>
 #include <bit>
 
 #include "ManagementInterface.h"
 #include "NetworkManager.h"
+#include "NmManagement.h"
 
 namespace {
 
@@ -36,6 +34,11 @@ int prefixOf(const std::string& mask) {
     return m == contiguous ? ones : -1;
 }
 
+bool isAddress(const std::string& text) {
+    uint unused = 0;
+    return NmAddressToUint(fromStd(text), unused);
+}
+
 // Errors of the bus itself mean the interface failed, not that NetworkManager said no.
 bool isBusFailure(const NmError& e) {
     return e.name().startsWith(QLatin1String("org.freedesktop.DBus.Error.")) &&
@@ -43,209 +46,232 @@ bool isBusFailure(const NmError& e) {
            !e.name().endsWith(QLatin1String("InvalidArgs"));
 }
 
-std::uint32_t codeFor(const NmError& e) {
-    const QString& n = e.name();
-    if (n.endsWith(QLatin1String("PermissionDenied")) || n.endsWith(QLatin1String("AccessDenied")))
-        return 91;
-    if (n.contains(QLatin1String("Unknown")) &&
-        !n.startsWith(QLatin1String("org.freedesktop.DBus")))
-        return 84;
-    if (n.contains(QLatin1String("Invalid"))) return 68;
-    return 65;
+// Runs an action on a new session; NetworkManager unreachable or the bus failing is the
+// interface's own failure.
+template <class Action>
+auto guarded(Action action) {
+    try {
+        NmSession nm;
+        return action(nm);
+    } catch (const NmError& e) {
+        throw ManagementError(toStd(e.message()));
+    }
 }
 
-class NmConfiguration : public AdapterConfiguration {
+// One device that matched: its path, interface name and kind.
+struct Device {
+    QDBusObjectPath path;
+    QString iface;
+    uint type = 0;
+};
+
+class NmManagement : public ManagementInterface {
   public:
-    NmConfiguration(std::shared_ptr<NmSession> session, QDBusObjectPath device, QString iface,
-                    uint type)
-        : m_session(std::move(session)),
-          m_device(std::move(device)),
-          m_iface(std::move(iface)),
-          m_type(type) {}
+    explicit NmManagement(NmWaits waits) : m_waits(waits) {}
 
-    std::string Description() override { return toStd(m_iface); }
-
-    std::uint32_t EnableStatic(const std::vector<std::string>& addresses,
-                               const std::vector<std::string>& masks) override {
-        if (addresses.empty() || addresses.size() != masks.size())
-            return refuse(68, "EnableStatic needs one mask for each address");
-        QList<QVariantMap> data;
-        for (size_t i = 0; i < addresses.size(); ++i) {
-            uint unused = 0;
-            if (!NmAddressToUint(fromStd(addresses[i]), unused))
-                return refuse(70, "not an IPv4 address: " + addresses[i]);
-            const int prefix = prefixOf(masks[i]);
-            if (prefix < 0) return refuse(66, "not a contiguous subnet mask: " + masks[i]);
-            data.append({{QStringLiteral("address"), fromStd(addresses[i])},
-                         {QStringLiteral("prefix"), uint(prefix)}});
-        }
-        return apply([&](QVariantMap& ipv4) {
-            ipv4[QStringLiteral("method")] = QStringLiteral("manual");
-            ipv4[QStringLiteral("address-data")] = QVariant::fromValue(data);
+    std::vector<std::string> IPEnabledDescriptions() override {
+        return guarded([&](NmSession& nm) {
+            std::vector<std::string> result;
+            for (const QDBusObjectPath& d : nm.devices())
+                if (auto device = ipEnabled(nm, d, nullptr)) result.push_back(toStd(device->iface));
+            return result;
         });
     }
 
-    std::uint32_t SetGateways(const std::vector<std::string>& gateways,
-                              const std::vector<std::uint16_t>& metrics) override {
-        // NetworkManager keeps one default gateway per profile: the first one counts.
-        uint unused = 0;
-        if (!gateways.empty() && !NmAddressToUint(fromStd(gateways.front()), unused))
-            return refuse(71, "not an IPv4 gateway: " + gateways.front());
-        return apply([&](QVariantMap& ipv4) {
-            if (gateways.empty())
-                ipv4.remove(QStringLiteral("gateway"));
-            else
-                ipv4[QStringLiteral("gateway")] = fromStd(gateways.front());
-            if (!metrics.empty()) ipv4[QStringLiteral("route-metric")] = qlonglong(metrics.front());
+    StaticResult ApplyStatic(const std::string& name, const StaticAddressing& v) override {
+        return guarded([&](NmSession& nm) {
+            StaticResult r;
+            const std::optional<Device> device = find(nm, name);
+            if (!device) return r;
+            r.matched = toStd(device->iface);
+            // Each step's values are checked in order; the IPv4 part holds the steps up to the
+            // first refused one, as separate calls would have left it.
+            const int prefix = prefixOf(v.mask);
+            const bool addressOk = isAddress(v.address) && prefix >= 0;
+            const bool gatewayOk = addressOk && isAddress(v.gateway);
+            const bool dnsOk = gatewayOk && isAddress(v.dns1) && isAddress(v.dns2);
+            if (!isAddress(v.address))
+                r.address = StepResult::Refuse("not an IPv4 address: \"" + v.address + "\"");
+            else if (!addressOk)
+                r.address = StepResult::Refuse("not a contiguous subnet mask: \"" + v.mask + "\"");
+            else if (!gatewayOk)
+                r.gateway = StepResult::Refuse("not an IPv4 gateway: \"" + v.gateway + "\"");
+            else if (!dnsOk)
+                r.dns = StepResult::Refuse("not an IPv4 DNS server address: \"" +
+                                           (isAddress(v.dns1) ? v.dns2 : v.dns1) + "\"");
+            if (!addressOk) return r;
+            r.address = apply(nm, *device, [&](QVariantMap& ipv4) {
+                ipv4[QStringLiteral("method")] = QStringLiteral("manual");
+                ipv4[QStringLiteral("address-data")] = QVariant::fromValue(
+                    QList<QVariantMap>{{{QStringLiteral("address"), fromStd(v.address)},
+                                        {QStringLiteral("prefix"), uint(prefix)}}});
+                if (gatewayOk) {
+                    ipv4[QStringLiteral("gateway")] = fromStd(v.gateway);
+                    ipv4[QStringLiteral("route-metric")] = qlonglong(1);
+                }
+                if (dnsOk) {
+                    uint one = 0, two = 0;
+                    NmAddressToUint(fromStd(v.dns1), one);
+                    NmAddressToUint(fromStd(v.dns2), two);
+                    ipv4[QStringLiteral("dns")] = QVariant::fromValue(QList<uint>{one, two});
+                }
+            });
+            // One update and one activation made them all, or none.
+            if (r.address.done()) {
+                if (gatewayOk) r.gateway = r.address;
+                if (dnsOk) r.dns = r.address;
+            }
+            return r;
         });
     }
 
-    std::uint32_t SetDNSServerSearchOrder(
-        const std::optional<std::vector<std::string>>& servers) override {
-        QList<uint> dns;
-        for (const std::string& s : servers.value_or(std::vector<std::string>{})) {
-            uint value = 0;
-            if (!NmAddressToUint(fromStd(s), value))
-                return refuse(70, "not an IPv4 DNS server address: \"" + s + "\"");
-            dns.append(value);
-        }
-        return apply(
-            [&](QVariantMap& ipv4) { ipv4[QStringLiteral("dns")] = QVariant::fromValue(dns); });
-    }
-
-    std::uint32_t EnableDHCP() override {
-        return apply([](QVariantMap& ipv4) {
-            ipv4[QStringLiteral("method")] = QStringLiteral("auto");
-            ipv4[QStringLiteral("address-data")] = QVariant::fromValue(QList<QVariantMap>{});
-            ipv4.remove(QStringLiteral("gateway"));
+    DhcpResult SwitchToDhcp(const std::string& name) override {
+        return guarded([&](NmSession& nm) {
+            DhcpResult r;
+            const std::optional<Device> device = find(nm, name);
+            if (!device) return r;
+            r.matched = toStd(device->iface);
+            bool leased = false;
+            const StepResult outcome = apply(
+                nm, *device,
+                [](QVariantMap& ipv4) {
+                    ipv4[QStringLiteral("method")] = QStringLiteral("auto");
+                    ipv4[QStringLiteral("address-data")] =
+                        QVariant::fromValue(QList<QVariantMap>{});
+                    ipv4.remove(QStringLiteral("gateway"));
+                    ipv4[QStringLiteral("dns")] = QVariant::fromValue(QList<uint>{});
+                },
+                &leased);
+            r.dhcp = outcome;
+            // The cleared DNS list is part of the stored profile: made once the update was taken.
+            r.dns = m_updated ? StepResult::Made() : outcome;
+            if (outcome.made() && !leased)
+                r.noLease = "no DHCP lease arrived within " +
+                            std::to_string(m_waits.leaseMs / 1000) + " s: " + r.matched +
+                            " has no IPv4 address yet";
+            return r;
         });
     }
-
-    std::string LastError() override { return m_lastError; }
 
   private:
-    std::uint32_t refuse(std::uint32_t code, const std::string& why) {
-        m_lastError = why;
-        return code;
+    // The first IP-enabled device whose interface name the name matches.
+    std::optional<Device> find(NmSession& nm, const std::string& name) {
+        for (const QDBusObjectPath& d : nm.devices())
+            if (auto device = ipEnabled(nm, d, &name)) return device;
+        return std::nullopt;
+    }
+
+    // The device when NetworkManager manages it with IPv4 not disabled (and, with a name given,
+    // when its description matches it); a device that goes away meanwhile is none.
+    std::optional<Device> ipEnabled(NmSession& nm, const QDBusObjectPath& path,
+                                    const std::string* name) {
+        try {
+            const QVariantMap p = nm.deviceProperties(path);
+            const Device device{path, p.value(QStringLiteral("Interface")).toString(),
+                                p.value(QStringLiteral("DeviceType")).toUInt()};
+            if (name && !DescriptionMatches(toStd(device.iface), *name)) return std::nullopt;
+            if (!p.value(QStringLiteral("Managed")).toBool() ||
+                p.value(QStringLiteral("State")).toUInt() < NmSession::Unavailable)
+                return std::nullopt;
+            const QDBusObjectPath profile = nm.profileOf(path);
+            if (profile.path() != QLatin1String("/") &&
+                nm.settings(profile)
+                        .value(QStringLiteral("ipv4"))
+                        .value(QStringLiteral("method"))
+                        .toString() == QLatin1String("disabled"))
+                return std::nullopt;
+            return device;
+        } catch (const NmError& e) {
+            if (isBusFailure(e)) throw;
+            return std::nullopt;
+        }
     }
 
     // Edits the IPv4 part of the device's profile (a new profile when it has none), stores it
-    // and activates it. NetworkManager's refusals become codes; a failing bus is thrown.
+    // with one update and activates it once, waiting on NetworkManager's signals. With leased
+    // given, the wait goes on until the device has an address from DHCP (leaseMs at most).
     template <class Edit>
-    std::uint32_t apply(Edit edit) {
-        m_lastError.clear();
+    StepResult apply(NmSession& nm, const Device& device, Edit edit, bool* leased = nullptr) {
+        m_updated = false;
         try {
-            QDBusObjectPath profile = m_session->profileOf(m_device);
+            QDBusObjectPath profile = nm.profileOf(device.path);
             if (profile.path() == QLatin1String("/")) {
-                if (m_type != kDeviceTypeEthernet && m_type != kDeviceTypeVeth)
-                    return refuse(84, "no profile for " + toStd(m_iface) + " to configure");
-                NmSettings fresh = newProfile();
+                if (device.type != kDeviceTypeEthernet && device.type != kDeviceTypeVeth)
+                    return StepResult::Refuse("no profile for " + toStd(device.iface) +
+                                              " to configure");
+                NmSettings fresh = newProfile(device.iface);
                 edit(fresh[QStringLiteral("ipv4")]);
-                profile = m_session->addProfile(fresh);
+                profile = nm.addProfile(fresh);
             } else {
-                NmSettings s = m_session->settings(profile);
+                NmSettings s = nm.settings(profile);
                 QVariantMap& ipv4 = s[QStringLiteral("ipv4")];
                 // The old-style lists carry their own gateway and would override ours; the
                 // address-data and route-data beside them say the same.
                 ipv4.remove(QStringLiteral("addresses"));
                 ipv4.remove(QStringLiteral("routes"));
                 edit(ipv4);
-                m_session->update(profile, s);
+                nm.update(profile, s);
             }
-            m_session->activate(profile, m_device);
-            return 0;
+            m_updated = true;
+            const QDBusObjectPath active = nm.startActivation(profile, device.path);
+            if (!leased) {
+                if (!nm.waitActivated(active, device.path, m_waits.activationMs))
+                    return StepResult::Refuse("NetworkManager did not bring up " +
+                                              toStd(device.iface) + " within " +
+                                              std::to_string(m_waits.activationMs / 1000) + " s");
+                return StepResult::Made();
+            }
+            uint state = 0;
+            *leased = nm.waitUntil(
+                [&] {
+                    state = nm.activeState(active);
+                    // Activated and leased: the address and routes are in place then (the
+                    // profile counts as activated early when IPv6 comes up first).
+                    return state >= 3 || (state == 2 && hasLease(nm, device.path, active));
+                },
+                m_waits.leaseMs);
+            if (state >= 3) {
+                *leased = false;
+                return StepResult::Refuse("NetworkManager could not bring up " +
+                                          toStd(device.iface) + ": " +
+                                          toStd(nm.readableReason(device.path)));
+            }
+            return StepResult::Made();
         } catch (const NmError& e) {
-            if (isBusFailure(e)) throw ManagementError(toStd(e.message()));
-            return refuse(codeFor(e), toStd(e.message()));
+            if (isBusFailure(e)) return StepResult::Fail(toStd(e.message()));
+            return StepResult::Refuse(toStd(e.message()));
         }
     }
 
-    NmSettings newProfile() const {
+    // The device runs this activation and holds an address from a DHCP lease.
+    static bool hasLease(NmSession& nm, const QDBusObjectPath& device,
+                         const QDBusObjectPath& active) {
+        if (nm.activeConnection(device) != active) return false;
+        return !nm.dhcp4Options(device).value(QStringLiteral("ip_address")).toString().isEmpty();
+    }
+
+    static NmSettings newProfile(const QString& iface) {
         NmSettings s;
         s[QStringLiteral("connection")] = {
-            {QStringLiteral("id"), m_iface},
+            {QStringLiteral("id"), iface},
             {QStringLiteral("uuid"), QUuid::createUuid().toString(QUuid::WithoutBraces)},
             {QStringLiteral("type"), QStringLiteral("802-3-ethernet")},
-            {QStringLiteral("interface-name"), m_iface}};
+            {QStringLiteral("interface-name"), iface}};
         s[QStringLiteral("802-3-ethernet")] = QVariantMap{};
         s[QStringLiteral("ipv4")] = {{QStringLiteral("method"), QStringLiteral("auto")}};
         return s;
     }
 
-    std::shared_ptr<NmSession> m_session;
-    QDBusObjectPath m_device;
-    QString m_iface;
-    uint m_type;
-    std::string m_lastError;
-};
-
-class NmEnumerator : public ConfigurationEnumerator {
-  public:
-    explicit NmEnumerator(std::shared_ptr<NmSession> session)
-        : m_session(std::move(session)), m_devices(m_session->devices()) {}
-
-    std::unique_ptr<AdapterConfiguration> Next() override {
-        while (m_next < m_devices.size()) {
-            const QDBusObjectPath device = m_devices[m_next++];
-            try {
-                if (auto config = ipEnabled(device)) return config;
-            } catch (const NmError& e) {
-                if (isBusFailure(e)) throw ManagementError(toStd(e.message()));
-                // The device went away while we looked at it: not an IP-enabled adapter.
-            }
-        }
-        return nullptr;
-    }
-
-  private:
-    std::unique_ptr<AdapterConfiguration> ipEnabled(const QDBusObjectPath& device) {
-        const QString dev = QStringLiteral("org.freedesktop.NetworkManager.Device");
-        if (!m_session->property(device, dev, QStringLiteral("Managed")).toBool()) return nullptr;
-        if (m_session->deviceState(device) < NmSession::Unavailable) return nullptr;
-        const uint type = m_session->property(device, dev, QStringLiteral("DeviceType")).toUInt();
-        const QDBusObjectPath profile = m_session->profileOf(device);
-        if (profile.path() != QLatin1String("/")) {
-            const NmSettings s = m_session->settings(profile);
-            if (s.value(QStringLiteral("ipv4")).value(QStringLiteral("method")).toString() ==
-                QLatin1String("disabled"))
-                return nullptr;
-        }
-        return std::make_unique<NmConfiguration>(m_session, device, m_session->iface(device), type);
-    }
-
-    std::shared_ptr<NmSession> m_session;
-    QList<QDBusObjectPath> m_devices;
-    qsizetype m_next = 0;
-};
-
-class NmConnection : public ManagementConnection {
-  public:
-    NmConnection() : m_session(std::make_shared<NmSession>()) {}
-    std::unique_ptr<ConfigurationEnumerator> QueryIPEnabled() override {
-        try {
-            return std::make_unique<NmEnumerator>(m_session);
-        } catch (const NmError& e) {
-            throw ManagementError(toStd(e.message()));
-        }
-    }
-
-  private:
-    std::shared_ptr<NmSession> m_session;
-};
-
-class NmManagement : public ManagementInterface {
-  public:
-    std::unique_ptr<ManagementConnection> Connect() override {
-        try {
-            return std::make_unique<NmConnection>();
-        } catch (const NmError& e) {
-            throw ManagementError(toStd(e.message()));
-        }
-    }
+    NmWaits m_waits;
+    bool m_updated = false;  // the last apply stored its profile
 };
 
 }  // namespace
 
+std::unique_ptr<ManagementInterface> CreateNetworkManagerManagement(NmWaits waits) {
+    return std::make_unique<NmManagement>(waits);
+}
+
 std::unique_ptr<ManagementInterface> CreateManagementInterface() {
-    return std::make_unique<NmManagement>();
+    return CreateNetworkManagerManagement({});
 }

@@ -6,7 +6,7 @@
 #include <objbase.h>
 #include <oleauto.h>
 
-#include <cstdio>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -180,37 +180,33 @@ std::string CodeText(std::uint32_t code) {
     }
 }
 
-class WmiConfiguration final : public AdapterConfiguration {
+// One IP-enabled Win32_NetworkAdapterConfiguration object.
+class WmiConfiguration final {
   public:
     explicit WmiConfiguration(Ref<IDispatch> object) : m_object(std::move(object)) {}
 
-    std::string Description() override {
-        return AsText(Call(m_object.get(), L"Description", kPropertyGet));
-    }
-    std::uint32_t EnableStatic(const std::vector<std::string>& addresses,
-                               const std::vector<std::string>& masks) override {
+    std::string Description() { return AsText(Call(m_object.get(), L"Description", kPropertyGet)); }
+    StepResult EnableStatic(const std::string& address, const std::string& mask) {
         std::vector<Variant> args;
-        args.push_back(Texts(addresses));
-        args.push_back(Texts(masks));
+        args.push_back(Texts({address}));
+        args.push_back(Texts({mask}));
         return Method(L"EnableStatic", std::move(args));
     }
-    std::uint32_t SetGateways(const std::vector<std::string>& gateways,
-                              const std::vector<std::uint16_t>& metrics) override {
-        std::vector<Variant> numbers;
-        for (auto m : metrics) numbers.push_back(Variant::Int(m));
+    StepResult SetGateways(const std::string& gateway, long metric) {
+        std::vector<Variant> metrics;
+        metrics.push_back(Variant::Int(metric));
         std::vector<Variant> args;
-        args.push_back(Texts(gateways));
-        args.push_back(Variant::Array(std::move(numbers)));
+        args.push_back(Texts({gateway}));
+        args.push_back(Variant::Array(std::move(metrics)));
         return Method(L"SetGateways", std::move(args));
     }
-    std::uint32_t SetDNSServerSearchOrder(
-        const std::optional<std::vector<std::string>>& servers) override {
+    // No servers: the null value, which clears the list (back to what DHCP gives).
+    StepResult SetDNSServerSearchOrder(const std::vector<std::string>& servers) {
         std::vector<Variant> args;
-        args.push_back(servers ? Texts(*servers) : Variant::Null());
+        args.push_back(servers.empty() ? Variant::Null() : Texts(servers));
         return Method(L"SetDNSServerSearchOrder", std::move(args));
     }
-    std::uint32_t EnableDHCP() override { return Method(L"EnableDHCP", {}); }
-    std::string LastError() override { return m_lastError; }
+    StepResult EnableDHCP() { return Method(L"EnableDHCP", {}); }
 
   private:
     static Variant Texts(const std::vector<std::string>& texts) {
@@ -218,39 +214,57 @@ class WmiConfiguration final : public AdapterConfiguration {
         for (const auto& t : texts) items.emplace_back(t);
         return Variant::Array(std::move(items));
     }
-    std::uint32_t Method(const wchar_t* name, std::vector<Variant> args) {
-        Variant result = Call(m_object.get(), name, DISPATCH_METHOD, std::move(args));
-        if (FAILED(VariantChangeType(&result.v, &result.v, 0, VT_UI4)))
-            throw ManagementError(wintext::Utf8FromWide(name) + ": no return code");
-        const std::uint32_t code = result.v.ulVal;
-        m_lastError = CodeText(code);
-        return code;
+    // The method's return value judged as documented: 0 made, 1 made with a restart needed,
+    // anything else refused; the code itself is kept for the log.
+    // A call that fails outright is the step's failure, so the steps before it stay reported.
+    StepResult Method(const wchar_t* name, std::vector<Variant> args) {
+        std::uint32_t code = 0;
+        try {
+            Variant result = Call(m_object.get(), name, DISPATCH_METHOD, std::move(args));
+            if (FAILED(VariantChangeType(&result.v, &result.v, 0, VT_UI4)))
+                throw ManagementError(wintext::Utf8FromWide(name) + ": no return code");
+            code = result.v.ulVal;
+        } catch (const ManagementError& e) {
+            return StepResult::Fail(e.what());
+        }
+        if (code == 0) return StepResult::Made(code);
+        if (code == 1) return {StepResult::Outcome::RestartNeeded, code, CodeText(code)};
+        return StepResult::Refuse(CodeText(code), code);
     }
 
     Ref<IDispatch> m_object;
-    std::string m_lastError;
 };
 
-class WmiEnumerator final : public ConfigurationEnumerator {
+// COM for the calling thread, for the lifetime of one action; every object of the action is
+// released before it ends.
+class ComScope {
   public:
-    explicit WmiEnumerator(Ref<IEnumVARIANT> e) : m_enum(std::move(e)) {}
-    std::unique_ptr<AdapterConfiguration> Next() override {
-        Variant item;
-        ULONG fetched = 0;
-        const HRESULT hr = m_enum->Next(1, &item.v, &fetched);
-        if (FAILED(hr)) Fail("enumerating the adapter configurations", hr);
-        if (hr == S_FALSE || fetched == 0) return nullptr;
-        return std::make_unique<WmiConfiguration>(AsDispatch(std::move(item), "enumeration"));
-    }
-
-  private:
-    Ref<IEnumVARIANT> m_enum;
+    ComScope() { (void)CoInitialize(nullptr); }  // S_FALSE and a mode change alike need the pair
+    ~ComScope() { CoUninitialize(); }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
 };
 
-class WmiConnection final : public ManagementConnection {
+// The services object of root\cimv2 on the local machine.
+Ref<IDispatch> ConnectServices() {
+    CLSID clsid{};
+    HRESULT hr = CLSIDFromProgID(L"WbemScripting.SWbemLocator", &clsid);
+    if (FAILED(hr)) Fail("WbemScripting.SWbemLocator", hr);
+    Ref<IDispatch> locator;
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                          reinterpret_cast<void**>(locator.put()));
+    if (FAILED(hr)) Fail("WbemScripting.SWbemLocator", hr);
+    std::vector<Variant> args;
+    args.emplace_back(std::string("."));
+    args.emplace_back(std::string("root\\cimv2"));
+    return AsDispatch(Call(locator.get(), L"ConnectServer", DISPATCH_METHOD, std::move(args)),
+                      "ConnectServer");
+}
+
+// The IP-enabled configurations, one at a time through the collection's standard enumerator.
+class IPEnabledQuery {
   public:
-    explicit WmiConnection(Ref<IDispatch> services) : m_services(std::move(services)) {}
-    std::unique_ptr<ConfigurationEnumerator> QueryIPEnabled() override {
+    IPEnabledQuery() : m_services(ConnectServices()) {
         std::vector<Variant> args;
         args.emplace_back(
             std::string("SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True"));
@@ -266,35 +280,71 @@ class WmiConnection final : public ManagementConnection {
         IUnknown* unknown =
             result.v.vt == VT_UNKNOWN || result.v.vt == VT_DISPATCH ? result.v.punkVal : nullptr;
         if (!unknown) throw ManagementError("_NewEnum: no enumerator returned");
-        Ref<IEnumVARIANT> e;
-        hr = unknown->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(e.put()));
+        hr = unknown->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(m_enum.put()));
         if (FAILED(hr)) Fail("_NewEnum", hr);
-        return std::make_unique<WmiEnumerator>(std::move(e));
+    }
+
+    // The next configuration; false when there is none.
+    bool Next(std::optional<WmiConfiguration>& config) {
+        Variant item;
+        ULONG fetched = 0;
+        const HRESULT hr = m_enum->Next(1, &item.v, &fetched);
+        if (FAILED(hr)) Fail("enumerating the adapter configurations", hr);
+        if (hr == S_FALSE || fetched == 0) return false;
+        config.emplace(AsDispatch(std::move(item), "enumeration"));
+        return true;
+    }
+
+    // The first configuration whose description the name matches; later ones are not read.
+    std::optional<WmiConfiguration> Find(const std::string& name, std::string& description) {
+        std::optional<WmiConfiguration> config;
+        while (Next(config)) {
+            description = config->Description();
+            if (DescriptionMatches(description, name)) return config;
+        }
+        description.clear();
+        return std::nullopt;
     }
 
   private:
     Ref<IDispatch> m_services;
+    Ref<IEnumVARIANT> m_enum;
 };
 
 class WmiInterface final : public ManagementInterface {
   public:
-    void Initialize() override { (void)CoInitialize(nullptr); }
-    void Uninitialize() override { CoUninitialize(); }
+    std::vector<std::string> IPEnabledDescriptions() override {
+        ComScope com;
+        std::vector<std::string> result;
+        IPEnabledQuery query;
+        std::optional<WmiConfiguration> config;
+        while (query.Next(config)) result.push_back(config->Description());
+        return result;
+    }
 
-    std::unique_ptr<ManagementConnection> Connect() override {
-        CLSID clsid{};
-        HRESULT hr = CLSIDFromProgID(L"WbemScripting.SWbemLocator", &clsid);
-        if (FAILED(hr)) Fail("WbemScripting.SWbemLocator", hr);
-        Ref<IDispatch> locator;
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                              IID_IDispatch, reinterpret_cast<void**>(locator.put()));
-        if (FAILED(hr)) Fail("WbemScripting.SWbemLocator", hr);
-        std::vector<Variant> args;
-        args.emplace_back(std::string("."));
-        args.emplace_back(std::string("root\\cimv2"));
-        return std::make_unique<WmiConnection>(
-            AsDispatch(Call(locator.get(), L"ConnectServer", DISPATCH_METHOD, std::move(args)),
-                       "ConnectServer"));
+    StaticResult ApplyStatic(const std::string& name, const StaticAddressing& v) override {
+        ComScope com;
+        StaticResult r;
+        IPEnabledQuery query;
+        std::optional<WmiConfiguration> config = query.Find(name, r.matched);
+        if (!config) return r;
+        r.address = config->EnableStatic(v.address, v.mask);
+        if (!r.address.done()) return r;
+        r.gateway = config->SetGateways(v.gateway, 1);
+        if (!r.gateway.done()) return r;
+        r.dns = config->SetDNSServerSearchOrder({v.dns1, v.dns2});
+        return r;
+    }
+
+    DhcpResult SwitchToDhcp(const std::string& name) override {
+        ComScope com;
+        DhcpResult r;
+        IPEnabledQuery query;
+        std::optional<WmiConfiguration> config = query.Find(name, r.matched);
+        if (!config) return r;
+        r.dhcp = config->EnableDHCP();
+        r.dns = config->SetDNSServerSearchOrder({});
+        return r;
     }
 };
 

@@ -1,5 +1,6 @@
 #include "uNIC.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -194,6 +195,17 @@ void TfNIC::showEvent(QShowEvent* event) {
         move(screen->availableGeometry().center() - rect().center());
 }
 
+void TfNIC::closeEvent(QCloseEvent* event) {
+    if (m_busy)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
+
+void TfNIC::reject() {
+    if (!m_busy) QDialog::reject();
+}
+
 void TfNIC::FormCreate() {
     LoadNICList();
 }
@@ -259,6 +271,7 @@ void TfNIC::DisableControls() {
                        static_cast<QWidget*>(btnRelease), static_cast<QWidget*>(btnRenew),
                        static_cast<QWidget*>(btnDHCP)})
         w->setEnabled(false);
+    m_busy = true;
 }
 
 void TfNIC::EnableControls() {
@@ -266,4 +279,5 @@ void TfNIC::EnableControls() {
                        static_cast<QWidget*>(btnRelease), static_cast<QWidget*>(btnRenew),
                        static_cast<QWidget*>(btnDHCP)})
         w->setEnabled(true);
+    m_busy = false;
 }

@@ -67,8 +67,12 @@ class TfNIC : public QDialog {
     void SetStaticIP(const QString& name, const QString& address, const QString& mask,
                      const QString& gateway, const QString& dns1, const QString& dns2);
 
+    // While an action runs the window stays open: it waits with its event loop running.
+    void reject() override;
+
   protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void buildControls();
@@ -76,4 +80,5 @@ class TfNIC : public QDialog {
 
     std::unique_ptr<TncIPInfo> m_ipInfo;
     std::unique_ptr<ManagementInterface> m_management;
+    bool m_busy = false;  // an action runs: its controls are disabled
 };

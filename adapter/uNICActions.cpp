@@ -39,26 +39,25 @@ std::string utf8(const QString& s) {
     return s.toUtf8().toStdString();
 }
 
-// The first IP-enabled configuration whose description holds name (exact characters, case
-// counts); an empty name matches nothing. Later configurations are not looked at.
-std::unique_ptr<AdapterConfiguration> FindConfiguration(ManagementInterface& mi,
-                                                        const QString& name) {
-    auto connection = mi.Connect();
-    auto configurations = connection->QueryIPEnabled();
-    while (auto config = configurations->Next())
-        if (!name.isEmpty() && QString::fromUtf8(config->Description()).contains(name))
-            return config;
-    return nullptr;
-}
-
 QString NotFound(const QString& name) {
     return QStringLiteral("!!!ไม่พบ Network Adapter \"") + name +
            QStringLiteral("\" ตรวจสอบการ Enable NIC.");
 }
 
-void Check(std::uint32_t code, const char* failed) {
-    if (code != 0)
-        throw Exception(QLatin1String(failed) + QStringLiteral(" Code: ") + QString::number(code));
+// Why a step was not made, as its log text: "<failed> Code: n" for an interface with codes,
+// else "<failed> " and the backend's reason; a failure of the interface itself is its message.
+QString StepFailure(const StepResult& step, const char* failed) {
+    if (step.outcome == StepResult::Outcome::Failed) return QString::fromStdString(step.reason);
+    if (step.code)
+        return QLatin1String(failed) + QStringLiteral(" Code: ") + QString::number(*step.code);
+    const QString reason =
+        step.reason.empty() ? QStringLiteral("Not made.") : QString::fromStdString(step.reason);
+    return QLatin1String(failed) + u' ' + reason;
+}
+
+// A static step counts only when made outright (a restart-needed code is a refusal here).
+void Require(const StepResult& step, const char* failed) {
+    if (!step.done()) throw Exception(StepFailure(step, failed));
 }
 
 }  // namespace
@@ -91,29 +90,37 @@ void TfNIC::btnDHCPClick() {
     RunHandler([this] { SetDHCPClient(sNICName); });
 }
 
-// Success is logged only when the switch was made: a failure of the interface, a refused call or
-// a name that matches no adapter is logged as an error line instead.
+// Both steps are always tried on the matched adapter and each is judged by its own outcome; the
+// closing line stands for both made, otherwise each failure gets its line.
 void TfNIC::SetDHCPClient(const QString& name) {
     AddNICLog(QStringLiteral(">>>>> Start Set DHCP-Client NIC.: ") + name);
-    m_management->Initialize();
-    QString failure;
+    QStringList failures;
+    bool restart = false;
+    QString noLease;
     {
         Busy busy(*this);
         try {
-            auto config = FindConfiguration(*m_management, name);
-            if (!config) throw Exception(NotFound(name));
-            Check(config->EnableDHCP(), "!!!Error Enable DHCP failed.");
-            Check(config->SetDNSServerSearchOrder(std::nullopt), "!!!Error Set DNSServer failed.");
+            if (name.isEmpty()) throw Exception(QStringLiteral("เลือก Network Interface Card"));
+            const DhcpResult r = m_management->SwitchToDhcp(utf8(name));
+            if (r.matched.empty()) throw Exception(NotFound(name));
+            const std::pair<const StepResult*, const char*> steps[] = {
+                {&r.dhcp, "!!!Error Enable DHCP failed."},
+                {&r.dns, "!!!Error Set DNSServer failed."}};
+            for (const auto& [step, failed] : steps) {
+                if (!step->made()) failures << StepFailure(*step, failed);
+                restart = restart || step->outcome == StepResult::Outcome::RestartNeeded;
+            }
+            noLease = QString::fromStdString(r.noLease);
         } catch (const std::exception& e) {
-            failure = ErrorText(e);
+            failures << ErrorText(e);
         }
-        m_management->Uninitialize();
     }
-    if (failure.isEmpty())
-        AddNICLog(QStringLiteral(">>> Set DHCP-Client NIC: ") + name +
-                  QStringLiteral("Successfully."));
-    else
-        AddNICLog(QStringLiteral("!!!Error: ") + failure);
+    for (const QString& f : failures) AddNICLog(QStringLiteral("!!!Error: ") + f);
+    if (!failures.isEmpty()) return;
+    AddNICLog(QStringLiteral(">>> Set DHCP-Client NIC: ") + name + QStringLiteral("Successfully.") +
+              (restart ? QStringLiteral(" (Code: 1, restart the computer to complete the change)")
+                       : QString()));
+    if (!noLease.isEmpty()) AddNICLog(QStringLiteral("!!!Warning: ") + noLease);
 }
 
 bool TfNIC::CheckIPInputs(const QString& address, const QString& mask, const QString& gateway,
@@ -149,27 +156,26 @@ void TfNIC::btnFixedIPClick() {
     });
 }
 
+// The whole configuration goes to the interface at once; its step outcomes are logged in order,
+// up to the first that was not made.
 void TfNIC::SetStaticIP(const QString& name, const QString& address, const QString& mask,
                         const QString& gateway, const QString& dns1, const QString& dns2) {
-    m_management->Initialize();
     Busy busy(*this);
     try {
         AddNICLog(QStringLiteral(">>>>> Start Set Static-IP NIC.: ") + name);
-        auto config = FindConfiguration(*m_management, name);
-        if (!config) throw Exception(NotFound(name));
-        Check(config->EnableStatic({utf8(address)}, {utf8(mask)}),
-              "!!!Error Enable Static failed.");
+        const StaticResult r = m_management->ApplyStatic(
+            utf8(name), {utf8(address), utf8(mask), utf8(gateway), utf8(dns1), utf8(dns2)});
+        if (r.matched.empty()) throw Exception(NotFound(name));
+        Require(r.address, "!!!Error Enable Static failed.");
         AddNICLog(QStringLiteral(">>> Set IP-Address: ") + address);
-        Check(config->SetGateways({utf8(gateway)}, {1}), "!!!Error Set Gateways failed.");
+        Require(r.gateway, "!!!Error Set Gateways failed.");
         AddNICLog(QStringLiteral(">>> Set IP-Gateway: ") + gateway);
-        Check(config->SetDNSServerSearchOrder(std::vector<std::string>{utf8(dns1), utf8(dns2)}),
-              "!!!Error Set DNSServer failed.");
+        Require(r.dns, "!!!Error Set DNSServer failed.");
         AddNICLog(QStringLiteral(">>> Set Primary/Secoundary DNS: ") + dns1 + u'/' + dns2);
         AddNICLog(QStringLiteral(">>> Set Static-IP NIC.: ") + name +
                   QStringLiteral("Successfully..."));
     } catch (const std::exception& e) {
         AddNICLog(QStringLiteral("!!! Error Set Static-IP: ") + ErrorText(e));
     }
-    m_management->Uninitialize();
     LoadNICList();
 }

@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
+#include <functional>
 
 #include "Exception.h"
 
@@ -61,12 +62,33 @@ class NmSession {
     void update(const QDBusObjectPath& profile, const NmSettings& settings);
     QDBusObjectPath addProfile(const NmSettings& settings);
 
+    // Every property of the device in one call (Interface, State, Managed, ActiveConnection, ...).
+    QVariantMap deviceProperties(const QDBusObjectPath& device);
+
+    // The activation the device runs now; "/" when none.
+    QDBusObjectPath activeConnection(const QDBusObjectPath& device);
+    // Asks NetworkManager to activate the profile on the device; the active connection.
+    QDBusObjectPath startActivation(const QDBusObjectPath& profile, const QDBusObjectPath& device);
+    // State of an active connection (1 activating, 2 activated, 3 deactivating, 4 deactivated);
+    // 4 once it is gone.
+    uint activeState(const QDBusObjectPath& active);
+    // Why the device did not come up, in words.
+    QString readableReason(const QDBusObjectPath& device);
+    // Waits for an activation to end: true when activated; NmError when it failed.
+    // False when it is still going after timeoutMs.
+    bool waitActivated(const QDBusObjectPath& active, const QDBusObjectPath& device, int timeoutMs);
+
     // Activates the profile on the device and waits until it is up; throws NmError when
     // NetworkManager refuses, the activation fails or it takes longer than timeoutMs.
     void activate(const QDBusObjectPath& profile, const QDBusObjectPath& device,
                   int timeoutMs = 60000);
     // Takes the device down (its addresses go, the lease is given up) and waits until it is.
     void disconnect(const QDBusObjectPath& device, int timeoutMs = 30000);
+
+    // Runs the thread's event loop until ready() answers true or timeoutMs has passed, checking
+    // again whenever NetworkManager signals a change; windows keep painting meanwhile. Returns
+    // ready()'s last answer. ready() may throw; the wait then ends with it.
+    bool waitUntil(const std::function<bool()>& ready, int timeoutMs);
 
     // The DHCPv4 options of the device's current lease; empty when it has none.
     QVariantMap dhcp4Options(const QDBusObjectPath& device);
@@ -78,7 +100,6 @@ class NmSession {
   private:
     QDBusMessage call(const QString& path, const QString& interface, const QString& method,
                       const QList<QVariant>& args = {});
-    QString readableReason(const QDBusObjectPath& device);
 
     QString m_name;
     QDBusConnection m_bus;

@@ -4,9 +4,11 @@
 #include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QHostAddress>
-#include <QThread>
+#include <QTimer>
 #include <QtEndian>
+#include <algorithm>
 #include <atomic>
 
 #include "NetworkManager.h"
@@ -21,7 +23,6 @@ const QString kDevice = QStringLiteral("org.freedesktop.NetworkManager.Device");
 const QString kActive = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
 const QString kProfile = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
-constexpr int kPollMs = 50;
 
 void registerTypes() {
     static const bool once = [] {
@@ -141,8 +142,7 @@ uint NmSession::deviceState(const QDBusObjectPath& device) {
 }
 
 QDBusObjectPath NmSession::profileOf(const QDBusObjectPath& device) {
-    const auto active =
-        as<QDBusObjectPath>(property(device, kDevice, QStringLiteral("ActiveConnection")));
+    const QDBusObjectPath active = activeConnection(device);
     if (active.path() != QLatin1String("/")) {
         try {
             return as<QDBusObjectPath>(property(active, kActive, QStringLiteral("Connection")));
@@ -186,43 +186,118 @@ QString NmSession::readableReason(const QDBusObjectPath& device) {
     }
 }
 
-void NmSession::activate(const QDBusObjectPath& profile, const QDBusObjectPath& device,
-                         int timeoutMs) {
+QVariantMap NmSession::deviceProperties(const QDBusObjectPath& device) {
+    const QDBusMessage reply =
+        call(device.path(), kProperties, QStringLiteral("GetAll"), {kDevice});
+    return as<QVariantMap>(reply.arguments().value(0));
+}
+
+bool NmSession::waitUntil(const std::function<bool()>& ready, int timeoutMs) {
+    QEventLoop loop;
+    bool changed = false, expired = false;
+    // Any change NetworkManager announces pokes the wait for another look; the flags keep a poke
+    // that lands outside loop.exec() (while ready() runs) from being lost.
+    QTimer poke;
+    poke.setSingleShot(true);
+    poke.setInterval(0);
+    QObject::connect(&poke, &QTimer::timeout, &loop, [&] {
+        changed = true;
+        loop.quit();
+    });
+    QTimer bound;
+    bound.setSingleShot(true);
+    bound.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&bound, &QTimer::timeout, &loop, [&] {
+        expired = true;
+        loop.quit();
+    });
+    // Connected before the first look, so no change falls between the two.
+    struct Watch {
+        QDBusConnection& bus;
+        QTimer& poke;
+        bool on(bool connect) const {
+            const std::pair<QString, QString> watched[] = {
+                {kProperties, QStringLiteral("PropertiesChanged")},
+                {kDevice, QStringLiteral("StateChanged")},
+                {kActive, QStringLiteral("StateChanged")}};
+            bool ok = true;
+            for (const auto& [interface, name] : watched)
+                ok = (connect
+                          ? bus.connect(kService, QString(), interface, name, &poke, SLOT(start()))
+                          : bus.disconnect(kService, QString(), interface, name, &poke,
+                                           SLOT(start()))) &&
+                     ok;
+            return ok;
+        }
+        ~Watch() { on(false); }
+    } watch{m_bus, poke};
+    if (!watch.on(true))
+        throw NmError(QStringLiteral("Cannot follow NetworkManager's signals: ") +
+                      m_bus.lastError().message());
+    QDeadlineTimer deadline(timeoutMs);
+    bound.start(timeoutMs);
+    for (;;) {
+        changed = false;
+        if (ready()) return true;
+        if (deadline.hasExpired()) return false;
+        if (expired) {  // a timer may end a little early: wait out the rest
+            expired = false;
+            bound.start(int(std::max<qint64>(1, deadline.remainingTime())));
+        }
+        // Another hand ending every loop (the program quits): stop waiting.
+        if (!changed && loop.exec() != 0) return ready();
+    }
+}
+
+QDBusObjectPath NmSession::activeConnection(const QDBusObjectPath& device) {
+    return as<QDBusObjectPath>(property(device, kDevice, QStringLiteral("ActiveConnection")));
+}
+
+QDBusObjectPath NmSession::startActivation(const QDBusObjectPath& profile,
+                                           const QDBusObjectPath& device) {
     const QDBusMessage reply = call(kPath, kService, QStringLiteral("ActivateConnection"),
                                     {QVariant::fromValue(profile), QVariant::fromValue(device),
                                      QVariant::fromValue(QDBusObjectPath(QStringLiteral("/")))});
-    const auto active = reply.arguments().value(0).value<QDBusObjectPath>();
-    const QString name = iface(device);
-    QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
-        uint state = 4;
-        try {
-            state = property(active, kActive, QStringLiteral("State")).toUInt();
-        } catch (const NmError&) {
-            // The active connection is gone: the activation was given up.
-        }
-        if (state == 2) return;
-        if (state >= 3)
-            throw NmError(QStringLiteral("NetworkManager could not bring up %1: %2")
-                              .arg(name, readableReason(device)));
-        if (deadline.hasExpired())
-            throw NmError(QStringLiteral("NetworkManager did not bring up %1 within %2 s")
-                              .arg(name)
-                              .arg(timeoutMs / 1000));
-        QThread::msleep(kPollMs);
+    return reply.arguments().value(0).value<QDBusObjectPath>();
+}
+
+uint NmSession::activeState(const QDBusObjectPath& active) {
+    try {
+        return property(active, kActive, QStringLiteral("State")).toUInt();
+    } catch (const NmError&) {
+        return 4;  // the active connection is gone: the activation was given up
     }
+}
+
+bool NmSession::waitActivated(const QDBusObjectPath& active, const QDBusObjectPath& device,
+                              int timeoutMs) {
+    uint state = 0;
+    const bool ended = waitUntil(
+        [&] {
+            state = activeState(active);
+            return state >= 2;
+        },
+        timeoutMs);
+    if (ended && state >= 3)
+        throw NmError(QStringLiteral("NetworkManager could not bring up %1: %2")
+                          .arg(iface(device), readableReason(device)));
+    return ended;
+}
+
+void NmSession::activate(const QDBusObjectPath& profile, const QDBusObjectPath& device,
+                         int timeoutMs) {
+    if (!waitActivated(startActivation(profile, device), device, timeoutMs))
+        throw NmError(QStringLiteral("NetworkManager did not bring up %1 within %2 s")
+                          .arg(iface(device))
+                          .arg(timeoutMs / 1000));
 }
 
 void NmSession::disconnect(const QDBusObjectPath& device, int timeoutMs) {
     call(device.path(), kDevice, QStringLiteral("Disconnect"));
-    QDeadlineTimer deadline(timeoutMs);
-    while (deviceState(device) > Disconnected) {
-        if (deadline.hasExpired())
-            throw NmError(QStringLiteral("NetworkManager did not take %1 down within %2 s")
-                              .arg(iface(device))
-                              .arg(timeoutMs / 1000));
-        QThread::msleep(kPollMs);
-    }
+    if (!waitUntil([&] { return deviceState(device) <= Disconnected; }, timeoutMs))
+        throw NmError(QStringLiteral("NetworkManager did not take %1 down within %2 s")
+                          .arg(iface(device))
+                          .arg(timeoutMs / 1000));
 }
 
 QVariantMap NmSession::dhcp4Options(const QDBusObjectPath& device) {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "AdapterQuery.h"
@@ -25,12 +26,16 @@ class AdapterService {
 std::shared_ptr<AdapterService> DefaultAdapterService();
 void SetDefaultAdapterService(std::shared_ptr<AdapterService> service);
 
-// The machine's network adapters. The adapters are read again from the OS whenever AdapterCount
-// is read or AdapterIndex is written, in a fixed order (ascending OS interface index), so an index
-// from a list filled in that order selects the same adapter as long as the adapters do not change.
+// The machine's network adapters. Reading AdapterCount takes a snapshot of the adapters from the
+// OS in a fixed order (ascending OS interface index); the positions stay those of the snapshot
+// until AdapterCount is read again, so an index from a list filled in that order selects the same
+// adapter even when adapters come and go meanwhile. The description comes from the snapshot; the
+// other properties of the selected adapter are read again from the OS (and its network service)
+// at the first read after each AdapterIndex write or lease action, for that adapter alone; one
+// that has gone meanwhile reads with no addressing.
 // Reading never fails: without a selected adapter (an index outside 0..AdapterCount-1 is
-// accepted and selects none) every property is empty, false or 0. Writing AdapterIndex raises
-// EncIPInfo only when the OS cannot list its adapters.
+// accepted and selects none) every property is empty, false or 0. Writing AdapterIndex takes a
+// snapshot when there is none, and raises EncIPInfo only when the OS cannot list its adapters.
 class TncIPInfo : public TncComponent {
   public:
     using Source = std::function<AdapterQueryResult()>;
@@ -60,15 +65,20 @@ class TncIPInfo : public TncComponent {
     virtual void DHCPRenew();
 
   private:
-    // Reads the adapters again; false (with the reason kept) when the OS query failed.
+    // Takes a new snapshot; false (with the reason kept) when the OS query failed.
     bool refresh();
+    // The selected adapter of the snapshot, nullptr when none.
     const AdapterRecord* selected() const;
+    // The selected adapter as the OS reports it now (read once per selection).
+    const AdapterRecord* details() const;
     QString text(std::string AdapterRecord::*field) const;
 
     Source m_source;
     std::shared_ptr<AdapterService> m_service;
-    std::vector<AdapterRecord> m_adapters;
+    std::vector<AdapterRecord> m_adapters;  // the snapshot
+    bool m_taken = false;                   // a snapshot was taken (successfully)
     int m_index = 0;
     int m_errorCode = 0;
     QString m_error;
+    mutable std::optional<AdapterRecord> m_details;  // of m_index, until the next selection
 };

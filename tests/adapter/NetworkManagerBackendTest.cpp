@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -14,24 +18,11 @@
 #include "ManagementInterface.h"
 #include "NmAdapterService.h"
 #include "NmLab.h"
+#include "NmManagement.h"
 #include "Root.h"
 #include "uNIC.h"
 
-namespace {
-
-std::unique_ptr<AdapterConfiguration> FindConfiguration(ManagementConnection& c,
-                                                        const std::string& name) {
-    auto e = c.QueryIPEnabled();
-    while (auto config = e->Next())
-        if (config->Description().find(name) != std::string::npos) return config;
-    return nullptr;
-}
-
-std::string Addresses(const NmLab& lab) {
-    return lab.ns().out(std::string("ip -4 -o addr show dev ") + NmLab::kIface);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 // The lab's adapter as the adapter-information component reports it, with NetworkManager's
 // DHCP data; read from inside the lab's namespace.
@@ -72,35 +63,45 @@ void ExpectLease(const Shown& s) {
     EXPECT_LE(left, 121);
 }
 
+// One profile update and one activation per action, each step reported made.
 TEST(NetworkManagerBackend, StaticThenBackToDhcp) {
     VT_REQUIRE_ROOT();
     NmLab lab;
     ExpectLease(Read(lab));
     auto mi = CreateManagementInterface();
-    auto connection = mi->Connect();
-    auto config = FindConfiguration(*connection, NmLab::kIface);
-    ASSERT_TRUE(config);
-
-    ASSERT_EQ(config->EnableStatic({"10.77.0.20"}, {"255.255.255.0"}), 0u) << config->LastError();
-    ASSERT_EQ(config->SetGateways({NmLab::kServer}, {1}), 0u) << config->LastError();
-    ASSERT_EQ(config->SetDNSServerSearchOrder(std::vector<std::string>{"10.77.0.1", "10.77.0.2"}),
-              0u)
-        << config->LastError();
-    const Shown fixed = Read(lab);
-    EXPECT_EQ(fixed.ip, "10.77.0.20");
-    EXPECT_EQ(fixed.mask, "255.255.255.0");
-    EXPECT_EQ(fixed.gateway, NmLab::kServer)
+    EXPECT_EQ(mi->IPEnabledDescriptions(), std::vector<std::string>{NmLab::kIface});
+    lab.startBusMonitor();
+    const StaticResult fixed =
+        mi->ApplyStatic("nm0", {"10.77.0.20", "255.255.255.0", NmLab::kServer, "10.77.0.1",
+                                "10.77.0.2"});  // a part of the name matches
+    EXPECT_EQ(fixed.matched, NmLab::kIface);
+    for (const StepResult* step : {&fixed.address, &fixed.gateway, &fixed.dns})
+        EXPECT_TRUE(step->done()) << step->reason;
+    EXPECT_EQ(lab.busCalls("Update"), 1);
+    EXPECT_EQ(lab.busCalls("ActivateConnection"), 1);
+    const Shown shown = Read(lab);
+    EXPECT_EQ(shown.ip, "10.77.0.20");
+    EXPECT_EQ(shown.mask, "255.255.255.0");
+    EXPECT_EQ(shown.gateway, NmLab::kServer)
         << lab.ns().out("ip route; ip rule; ip route show table all | grep default");
-    EXPECT_EQ(fixed.dns, "10.77.0.1 10.77.0.2");
-    EXPECT_FALSE(fixed.dhcp);
-    EXPECT_EQ(fixed.server, "");
-    EXPECT_EQ(fixed.expires, "");
+    EXPECT_EQ(shown.dns, "10.77.0.1 10.77.0.2");
+    EXPECT_FALSE(shown.dhcp);
+    EXPECT_EQ(shown.server, "");
+    EXPECT_EQ(shown.expires, "");
 
-    ASSERT_EQ(config->EnableDHCP(), 0u) << config->LastError();
-    ASSERT_EQ(config->SetDNSServerSearchOrder(std::nullopt), 0u) << config->LastError();
+    lab.startBusMonitor();
+    const DhcpResult dhcp = mi->SwitchToDhcp(NmLab::kIface);
+    EXPECT_TRUE(dhcp.dhcp.done()) << dhcp.dhcp.reason;
+    EXPECT_TRUE(dhcp.dns.done()) << dhcp.dns.reason;
+    EXPECT_EQ(dhcp.noLease, "");
+    EXPECT_EQ(lab.busCalls("Update"), 1);
+    EXPECT_EQ(lab.busCalls("ActivateConnection"), 1);
     const Shown leased = Read(lab);
     ExpectLease(leased);
     EXPECT_EQ(leased.dns, NmLab::kServer);  // only what the server gives
+
+    EXPECT_EQ(mi->ApplyStatic("vtnm9", {}).matched, "");
+    EXPECT_EQ(mi->SwitchToDhcp("").matched, "");
 }
 
 TEST(NetworkManagerBackend, ReleaseAndRenew) {
@@ -159,33 +160,62 @@ TEST(NetworkManagerBackend, NoLeaseActionsOnAStaticAdapter) {
     FAIL() << "no adapter " << NmLab::kIface;
 }
 
-TEST(NetworkManagerBackend, RefusedValuesGiveCodesWithReasons) {
+// Values NetworkManager cannot take are refused at their own step, in words and without a
+// code; the steps before it are made in one activation, nothing after it.
+TEST(NetworkManagerBackend, RefusedValuesAreRefusedAtTheirStep) {
     VT_REQUIRE_ROOT();
     NmLab lab;
-    auto connection = CreateManagementInterface()->Connect();
-    auto config = FindConfiguration(*connection, NmLab::kIface);
-    ASSERT_TRUE(config);
-    using Dns = std::vector<std::string>;
+    auto mi = CreateManagementInterface();
+    using O = StepResult::Outcome;
     struct Case {
         const char* what;
-        std::function<std::uint32_t()> call;
-        std::uint32_t code;
+        StaticAddressing values;
+        O address, gateway, dns;
+        const char* reason;
     } cases[] = {
-        {"address", [&] { return config->EnableStatic({"10.77.0"}, {"255.255.255.0"}); }, 70},
-        {"mask", [&] { return config->EnableStatic({"10.77.0.20"}, {"255.0.255.0"}); }, 66},
-        {"gateway", [&] { return config->SetGateways({"10.77.0.256"}, {1}); }, 71},
+        {"address",
+         {"10.77.0", "255.255.255.0", "10.77.0.1", "10.77.0.1", "10.77.0.2"},
+         O::Refused,
+         O::NotTried,
+         O::NotTried,
+         "not an IPv4 address: \"10.77.0\""},
+        {"mask",
+         {"10.77.0.20", "255.0.255.0", "10.77.0.1", "10.77.0.1", "10.77.0.2"},
+         O::Refused,
+         O::NotTried,
+         O::NotTried,
+         "not a contiguous subnet mask: \"255.0.255.0\""},
+        {"gateway",
+         {"10.77.0.20", "255.255.255.0", "10.77.0.256", "10.77.0.1", "10.77.0.2"},
+         O::Done,
+         O::Refused,
+         O::NotTried,
+         "not an IPv4 gateway: \"10.77.0.256\""},
         {"empty second DNS",
-         [&] {
-             return config->SetDNSServerSearchOrder(Dns{"10.77.0.1", ""});
-         },
-         70},
+         {"10.77.0.21", "255.255.255.0", "10.77.0.1", "10.77.0.1", ""},
+         O::Done,
+         O::Done,
+         O::Refused,
+         "not an IPv4 DNS server address: \"\""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.call(), c.code) << c.what;
-        EXPECT_FALSE(config->LastError().empty()) << c.what;
+        lab.startBusMonitor();
+        const StaticResult r = mi->ApplyStatic(NmLab::kIface, c.values);
+        EXPECT_EQ(r.address.outcome, c.address) << c.what;
+        EXPECT_EQ(r.gateway.outcome, c.gateway) << c.what;
+        EXPECT_EQ(r.dns.outcome, c.dns) << c.what;
+        for (const StepResult* s : {&r.address, &r.gateway, &r.dns}) {
+            EXPECT_FALSE(s->code) << c.what;  // no codes borrowed from another system
+            if (s->outcome == O::Refused) {
+                EXPECT_EQ(s->reason, c.reason) << c.what;
+            }
+        }
+        EXPECT_EQ(lab.busCalls("ActivateConnection"), c.address == O::Done ? 1 : 0) << c.what;
     }
-    // Refused values change nothing: the lease is still there.
-    EXPECT_NE(Addresses(lab).find("dynamic"), std::string::npos) << Addresses(lab);
+    // The last run made address and gateway and left the DNS servers as they were.
+    const Shown shown = Read(lab);
+    EXPECT_EQ(shown.ip, "10.77.0.21");
+    EXPECT_EQ(shown.gateway, "10.77.0.1");
 }
 
 TEST(NetworkManagerBackend, NetworkManagerNotRunning) {
@@ -193,7 +223,7 @@ TEST(NetworkManagerBackend, NetworkManagerNotRunning) {
     NmLab lab(false);
     lab.stopNetworkManager();
     try {
-        CreateManagementInterface()->Connect();
+        CreateManagementInterface()->IPEnabledDescriptions();
         FAIL() << "connected without NetworkManager";
     } catch (const ManagementError& e) {
         EXPECT_NE(std::string(e.what()).find("NetworkManager is not running"), std::string::npos)
@@ -207,7 +237,7 @@ TEST(NetworkManagerBackend, NoSystemBus) {
     const std::string saved = old ? old : "";
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/vt-adapter-bus", 1);
     try {
-        CreateManagementInterface()->Connect();
+        CreateManagementInterface()->IPEnabledDescriptions();
         ADD_FAILURE() << "connected to a bus that does not exist";
     } catch (const ManagementError& e) {
         EXPECT_NE(std::string(e.what()).find("Cannot reach the system bus: "), std::string::npos)
@@ -219,31 +249,151 @@ TEST(NetworkManagerBackend, NoSystemBus) {
         ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
 }
 
+namespace {
+
+QStringList LogOf(TfNIC& w) {
+    QStringList log;
+    for (int i = 0; i < w.LogBox->count(); ++i) log << w.LogBox->item(i)->text();
+    return log;
+}
+
+void Pick(TfNIC& w, const QString& name) {
+    for (int i = 0; i < w.lbNIC->count(); ++i)
+        if (w.lbNIC->item(i)->text() == name) w.lbNIC->setCurrentRow(i);
+    w.lbNICClick();
+}
+
+// Ticks while a click waits: the window's event loop runs, with the hourglass and the controls
+// disabled.
+struct Ticks {
+    explicit Ticks(TfNIC& w) {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this, &w] {
+            ++count;
+            busy = busy && !w.btnDHCP->isEnabled() && !w.lbNIC->isEnabled() &&
+                   QApplication::overrideCursor() &&
+                   QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        });
+        timer.start();
+    }
+    QTimer timer;
+    int count = 0;
+    bool busy = true;
+};
+
+std::unique_ptr<TfNIC> Window(NmWaits waits = {}) {
+    return std::make_unique<TfNIC>(
+        nullptr, std::make_unique<TncIPInfo>(QueryAdapters, std::make_shared<NmAdapterService>()),
+        CreateNetworkManagerManagement(waits));
+}
+
+}  // namespace
+
+// "Fix IP." in one activation with its five lines, then back to DHCP: the static DNS servers go,
+// the lease comes from dnsmasq.
 TEST(NetworkManagerBackend, TheWindowFixesAnAddressAndGoesBackToDhcp) {
     VT_REQUIRE_ROOT();
     NmLab lab;
     NsEnter inside(lab.ns());
-    TfNIC w(nullptr,
-            std::make_unique<TncIPInfo>(QueryAdapters, std::make_shared<NmAdapterService>()),
-            CreateManagementInterface());
-    for (int i = 0; i < w.lbNIC->count(); ++i)
-        if (w.lbNIC->item(i)->text() == NmLab::kIface) w.lbNIC->setCurrentRow(i);
-    w.lbNICClick();
-    ASSERT_EQ(w.sNICName, NmLab::kIface);
-    w.edIPAddress->setEditText("10.77.0.21");
-    w.edSubnetMask->setEditText("255.255.255.0");
-    w.edGateway->setEditText("10.77.0.1");
-    w.edDNS1->setEditText("10.77.0.1");
-    w.edDNS2->setEditText("10.77.0.3");
-    w.btnFixedIP->click();
-    QStringList log;
-    for (int i = 0; i < w.LogBox->count(); ++i) log << w.LogBox->item(i)->text();
-    EXPECT_EQ(log.last(), ">>> Set Static-IP NIC.: vtnm0Successfully...")
-        << log.join('\n').toStdString();
-    EXPECT_EQ(Read(lab).ip, "10.77.0.21");
+    auto w = Window();
+    Pick(*w, NmLab::kIface);
+    ASSERT_EQ(w->sNICName, NmLab::kIface);
+    w->edIPAddress->setEditText("10.77.0.21");
+    w->edSubnetMask->setEditText("255.255.255.0");
+    w->edGateway->setEditText("10.77.0.1");
+    w->edDNS1->setEditText("10.77.0.1");
+    w->edDNS2->setEditText("10.77.0.3");
+    lab.startBusMonitor();
+    {
+        Ticks ticks(*w);
+        QElapsedTimer took;
+        took.start();
+        w->btnFixedIP->click();
+        std::printf("Fix IP.: %lld ms\n", took.elapsed());
+        EXPECT_GT(ticks.count, 0) << "the event loop stood still during the wait";
+        EXPECT_TRUE(ticks.busy);
+    }
+    EXPECT_EQ(lab.busCalls("ActivateConnection"), 1);
+    EXPECT_EQ(LogOf(*w),
+              QStringList({">>>>> Start Set Static-IP NIC.: vtnm0",
+                           ">>> Set IP-Address: 10.77.0.21", ">>> Set IP-Gateway: 10.77.0.1",
+                           ">>> Set Primary/Secoundary DNS: 10.77.0.1/10.77.0.3",
+                           ">>> Set Static-IP NIC.: vtnm0Successfully..."}));
+    const Shown fixed = Read(lab);
+    EXPECT_EQ(fixed.ip, "10.77.0.21");
+    EXPECT_EQ(fixed.gateway, "10.77.0.1");
+    EXPECT_EQ(fixed.dns, "10.77.0.1 10.77.0.3");
 
-    w.btnDHCP->click();
-    EXPECT_EQ(w.LogBox->item(w.LogBox->count() - 1)->text(),
-              ">>> Set DHCP-Client NIC: vtnm0Successfully.");
-    ExpectLease(Read(lab));
+    const auto acks = [&] {
+        const std::string log = lab.dhcpLog();
+        int n = 0;
+        for (size_t at = log.find("DHCPACK"); at != std::string::npos;
+             at = log.find("DHCPACK", at + 1))
+            ++n;
+        return n;
+    };
+    const int acksBefore = acks();
+    {
+        QElapsedTimer took;
+        took.start();
+        w->btnDHCP->click();
+        std::printf("Enable DHCP Client: %lld ms\n", took.elapsed());
+    }
+    EXPECT_EQ(LogOf(*w).mid(5), QStringList({">>>>> Start Set DHCP-Client NIC.: vtnm0",
+                                             ">>> Set DHCP-Client NIC: vtnm0Successfully."}));
+    const Shown leased = Read(lab);
+    ExpectLease(leased);
+    EXPECT_EQ(leased.dns, NmLab::kServer);           // 10.77.0.3 from the static step is gone
+    EXPECT_GT(acks(), acksBefore) << lab.dhcpLog();  // a lease of its own, from dnsmasq
+}
+
+// Without a DHCP server the switch is made, the wait ends at its bound and says so.
+TEST(NetworkManagerBackend, EnableDhcpWithoutAServerWaitsBoundedAndSaysSo) {
+    VT_REQUIRE_ROOT();
+    NmLab lab;
+    lab.nmcli(std::string("con mod ") + NmLab::kIface +
+              " ipv4.method manual ipv4.addresses 10.77.0.30/24 ipv4.dns 10.77.0.3");
+    lab.nmcli(std::string("--wait 30 con up ") + NmLab::kIface);
+    lab.stopDhcpServer();
+    NsEnter inside(lab.ns());
+    auto w = Window({30000, 3000});
+    Pick(*w, NmLab::kIface);
+    Ticks ticks(*w);
+    QElapsedTimer took;
+    took.start();
+    w->btnDHCP->click();
+    const qint64 ms = took.elapsed();
+    std::printf("Enable DHCP Client without a server: %lld ms\n", ms);
+    EXPECT_GE(ms, 3000);
+    EXPECT_LT(ms, 8000);
+    EXPECT_GT(ticks.count, 100);
+    EXPECT_EQ(LogOf(*w),
+              QStringList({">>>>> Start Set DHCP-Client NIC.: vtnm0",
+                           ">>> Set DHCP-Client NIC: vtnm0Successfully.",
+                           "!!!Warning: no DHCP lease arrived within 3 s: vtnm0 has no IPv4 "
+                           "address yet"}));
+    const Shown now = Read(lab);
+    EXPECT_TRUE(now.dhcp);
+    EXPECT_EQ(now.ip, "");
+    EXPECT_EQ(now.dns.contains("10.77.0.3"), false);
+}
+
+// Positions are those of the filled list: an interface that appears before the picked one in the
+// system's order does not change what a pick names, until the list is filled again.
+TEST(NetworkManagerBackend, AnAdapterAddedAfterFillingDoesNotShiftThePick) {
+    VT_REQUIRE_ROOT();
+    NmLab lab;
+    NsEnter inside(lab.ns());
+    auto w = Window();
+    ASSERT_EQ(w->lbNIC->count(), 1);
+    lab.addAdapter("vtad0", 3);  // lists before kIface
+    w->lbNIC->setCurrentRow(0);
+    w->lbNICClick();
+    EXPECT_EQ(w->sNICName, NmLab::kIface);
+    EXPECT_TRUE(w->mmInfo->toPlainText().startsWith("Adapter-Name:     vtnm0"));
+    EXPECT_TRUE(InPool(w->edIPAddress->currentText()))
+        << w->edIPAddress->currentText().toStdString();
+    w->LoadNICList();
+    EXPECT_EQ(w->lbNIC->item(0)->text(), "vtad0");
+    EXPECT_EQ(w->lbNIC->count(), 2);
 }

@@ -42,14 +42,21 @@ class ScriptedIPInfo : public TncIPInfo {
     }
 };
 
-// Journal of the management interface calls, shared by the fake and its configurations.
+// Journal of the management interface calls, and what each configuration answers.
 struct ManagementScript {
     struct Config {
         std::string description;
-        std::map<std::string, std::uint32_t> codes;  // call name -> code (0 when absent)
+        // step name (EnableStatic, SetGateways, SetDNSServerSearchOrder, EnableDHCP) -> Windows
+        // code; 0 when absent, 1 reads as made with a restart needed.
+        std::map<std::string, std::uint32_t> codes;
+        // step name -> a refusal in words without a code (as NetworkManager gives).
+        std::map<std::string, std::string> reasons = {};
+        // step name -> the interface failing during the step, with this message.
+        std::map<std::string, std::string> failures = {};
     };
     std::vector<Config> configs;
-    std::string connectError;  // non-empty: Connect throws ManagementError with it
+    std::string connectError;  // non-empty: every call throws ManagementError with it
+    std::string noLease;       // what SwitchToDhcp reports about a missing lease
     QStringList journal;
     // What the window looked like during the last configuring call.
     bool controlsEnabledDuringCall = true;
@@ -57,77 +64,69 @@ struct ManagementScript {
     std::function<bool()> controlsEnabled;  // set by the test to read the window
 };
 
-class ScriptedConfiguration : public AdapterConfiguration {
-  public:
-    ScriptedConfiguration(std::shared_ptr<ManagementScript> s, size_t i) : m_s(s), m_i(i) {}
-    std::string Description() override {
-        m_s->journal << QStringLiteral("Description %1").arg(m_i);
-        return m_s->configs[m_i].description;
-    }
-    std::uint32_t EnableStatic(const std::vector<std::string>& a,
-                               const std::vector<std::string>& m) override {
-        return call("EnableStatic", join(a) + " " + join(m));
-    }
-    std::uint32_t SetGateways(const std::vector<std::string>& g,
-                              const std::vector<std::uint16_t>& metrics) override {
-        std::string ms;
-        for (auto v : metrics) ms.append(ms.empty() ? "" : ",").append(std::to_string(v));
-        return call("SetGateways", join(g) + " " + ms);
-    }
-    std::uint32_t SetDNSServerSearchOrder(
-        const std::optional<std::vector<std::string>>& servers) override {
-        return call("SetDNSServerSearchOrder", servers ? join(*servers) : std::string("null"));
-    }
-    std::uint32_t EnableDHCP() override { return call("EnableDHCP", ""); }
-
-  private:
-    static std::string join(const std::vector<std::string>& v) {
-        std::string r;
-        for (const auto& s : v) r += (r.empty() ? "" : ",") + s;
-        return "[" + r + "]";
-    }
-    std::uint32_t call(const std::string& name, const std::string& args) {
-        m_s->journal << QString::fromStdString(name + " " + std::to_string(m_i) +
-                                               (args.empty() ? "" : " " + args));
-        if (m_s->controlsEnabled) m_s->controlsEnabledDuringCall = m_s->controlsEnabled();
-        m_s->hourglassDuringCall = QApplication::overrideCursor() &&
-                                   QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        auto it = m_s->configs[m_i].codes.find(name);
-        return it == m_s->configs[m_i].codes.end() ? 0 : it->second;
-    }
-    std::shared_ptr<ManagementScript> m_s;
-    size_t m_i;
-};
-
 class ScriptedManagement : public ManagementInterface {
   public:
     explicit ScriptedManagement(std::shared_ptr<ManagementScript> s) : m_s(std::move(s)) {}
-    void Initialize() override { m_s->journal << QStringLiteral("Initialize"); }
-    void Uninitialize() override { m_s->journal << QStringLiteral("Uninitialize"); }
-    std::unique_ptr<ManagementConnection> Connect() override {
-        m_s->journal << QStringLiteral("Connect");
-        if (!m_s->connectError.empty()) throw ManagementError(m_s->connectError);
-        return std::make_unique<Connection>(m_s);
+
+    std::vector<std::string> IPEnabledDescriptions() override {
+        enter("IPEnabledDescriptions");
+        std::vector<std::string> r;
+        for (const auto& c : m_s->configs) r.push_back(c.description);
+        return r;
+    }
+    StaticResult ApplyStatic(const std::string& name, const StaticAddressing& v) override {
+        enter("ApplyStatic " + name + " " + v.address + "/" + v.mask + " " + v.gateway + " " +
+              v.dns1 + "," + v.dns2);
+        StaticResult r;
+        const int i = find(name, r.matched);
+        if (i < 0) return r;
+        r.address = step(i, "EnableStatic");
+        if (!r.address.done()) return r;
+        r.gateway = step(i, "SetGateways");
+        if (!r.gateway.done()) return r;
+        r.dns = step(i, "SetDNSServerSearchOrder");
+        return r;
+    }
+    DhcpResult SwitchToDhcp(const std::string& name) override {
+        enter("SwitchToDhcp " + name);
+        DhcpResult r;
+        const int i = find(name, r.matched);
+        if (i < 0) return r;
+        r.dhcp = step(i, "EnableDHCP");
+        r.dns = step(i, "SetDNSServerSearchOrder");
+        r.noLease = m_s->noLease;
+        return r;
     }
 
   private:
-    struct Enumerator : ConfigurationEnumerator {
-        explicit Enumerator(std::shared_ptr<ManagementScript> s) : s(std::move(s)) {}
-        std::unique_ptr<AdapterConfiguration> Next() override {
-            if (next >= s->configs.size()) return nullptr;
-            return std::make_unique<ScriptedConfiguration>(s, next++);
-        }
-        std::shared_ptr<ManagementScript> s;
-        size_t next = 0;
-    };
-    struct Connection : ManagementConnection {
-        explicit Connection(std::shared_ptr<ManagementScript> s) : s(std::move(s)) {}
-        std::unique_ptr<ConfigurationEnumerator> QueryIPEnabled() override {
-            s->journal << QStringLiteral("QueryIPEnabled");
-            return std::make_unique<Enumerator>(s);
-        }
-        std::shared_ptr<ManagementScript> s;
-    };
+    void enter(const std::string& call) {
+        m_s->journal << QString::fromStdString(call);
+        if (m_s->controlsEnabled) m_s->controlsEnabledDuringCall = m_s->controlsEnabled();
+        m_s->hourglassDuringCall = QApplication::overrideCursor() &&
+                                   QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        if (!m_s->connectError.empty()) throw ManagementError(m_s->connectError);
+    }
+    int find(const std::string& name, std::string& matched) {
+        for (size_t i = 0; i < m_s->configs.size(); ++i)
+            if (DescriptionMatches(m_s->configs[i].description, name)) {
+                matched = m_s->configs[i].description;
+                return int(i);
+            }
+        return -1;
+    }
+    StepResult step(int i, const std::string& name) {
+        m_s->journal << QString::fromStdString(name + " " + std::to_string(i));
+        const auto& c = m_s->configs[size_t(i)];
+        if (auto f = c.failures.find(name); f != c.failures.end())
+            return StepResult::Fail(f->second);
+        if (auto f = c.reasons.find(name); f != c.reasons.end())
+            return StepResult::Refuse(f->second);
+        auto it = c.codes.find(name);
+        const std::uint32_t code = it == c.codes.end() ? 0 : it->second;
+        if (code == 0) return StepResult::Made(code);
+        if (code == 1) return {StepResult::Outcome::RestartNeeded, code, "reboot required"};
+        return StepResult::Refuse("refused", code);
+    }
     std::shared_ptr<ManagementScript> m_s;
 };
 

@@ -292,7 +292,7 @@ TEST_F(NicWindow, FixIpChecksInOrder) {
         if (c.message.isEmpty()) {
             EXPECT_TRUE(dialogs.shown.isEmpty())
                 << c.what << ": " << dialogs.shown.join('|').toStdString();
-            EXPECT_TRUE(script->journal.contains("Connect")) << c.what;
+            EXPECT_FALSE(script->journal.isEmpty()) << c.what;
         } else {
             EXPECT_EQ(dialogs.shown, QStringList({c.message})) << c.what;
             EXPECT_TRUE(script->journal.isEmpty()) << c.what;
@@ -319,12 +319,11 @@ TEST_F(NicWindow, StaticAddressRunsTheCallsAndRebuildsTheList) {
                            ">>> Set IP-Address: 192.168.0.2", ">>> Set IP-Gateway: 192.168.0.1",
                            ">>> Set Primary/Secoundary DNS: 8.8.8.8/1.1.1.1",
                            ">>> Set Static-IP NIC.: Intel EthernetSuccessfully..."}));
-    // The first configuration that holds the name, and no later one.
+    // One request with the values as typed; the first configuration that holds the name.
     EXPECT_EQ(script->journal,
-              QStringList({"Initialize", "Connect", "QueryIPEnabled", "Description 0",
-                           "Description 1", "EnableStatic 1 [192.168.0.2] [255.255.255.0]",
-                           "SetGateways 1 [192.168.0.1] 1",
-                           "SetDNSServerSearchOrder 1 [8.8.8.8,1.1.1.1]", "Uninitialize"}));
+              QStringList({"ApplyStatic Intel Ethernet 192.168.0.2/255.255.255.0 192.168.0.1 "
+                           "8.8.8.8,1.1.1.1",
+                           "EnableStatic 1", "SetGateways 1", "SetDNSServerSearchOrder 1"}));
     EXPECT_FALSE(script->controlsEnabledDuringCall);
     EXPECT_TRUE(script->hourglassDuringCall);
     EXPECT_TRUE(AllEnabled(*w));
@@ -339,45 +338,51 @@ TEST_F(NicWindow, StaticAddressFailuresLogWhatWasDoneAndOneErrorLine) {
     const QString start = ">>>>> Start Set Static-IP NIC.: eth0";
     const QString ip = ">>> Set IP-Address: 192.168.0.2";
     const QString gw = ">>> Set IP-Gateway: 192.168.0.1";
+    using Config = ManagementScript::Config;
     struct Case {
         const char* what;
-        std::map<std::string, std::uint32_t> codes;
-        std::vector<std::string> descriptions;
+        Config config;  // description eth0 unless given
         std::string connectError;
         QStringList log;
     } cases[] = {
         {"address refused",
-         {{"EnableStatic", 70}},
-         {"eth0"},
+         {"eth0", {{"EnableStatic", 70}}, {}, {}},
          "",
          {start, "!!! Error Set Static-IP: !!!Error Enable Static failed. Code: 70"}},
         {"gateway refused with 1",
-         {{"SetGateways", 1}},
-         {"eth0"},
+         {"eth0", {{"SetGateways", 1}}, {}, {}},
          "",
          {start, ip, "!!! Error Set Static-IP: !!!Error Set Gateways failed. Code: 1"}},
         {"DNS refused",
-         {{"SetDNSServerSearchOrder", 2147749889u}},
-         {"eth0"},
+         {"eth0", {{"SetDNSServerSearchOrder", 2147749889u}}, {}, {}},
          "",
          {start, ip, gw,
           "!!! Error Set Static-IP: !!!Error Set DNSServer failed. Code: 2147749889"}},
+        {"gateway refused in words",
+         {"eth0", {}, {{"SetGateways", "not an IPv4 gateway: \"x\""}}, {}},
+         "",
+         {start, ip,
+          "!!! Error Set Static-IP: !!!Error Set Gateways failed. not an IPv4 gateway: \"x\""}},
+        {"interface fails during a step",
+         {"eth0",
+          {},
+          {},
+          {{"SetDNSServerSearchOrder", "SetDNSServerSearchOrder: Not implemented"}}},
+         "",
+         {start, ip, gw, "!!! Error Set Static-IP: SetDNSServerSearchOrder: Not implemented"}},
         {"not found",
-         {},
-         {"wlan0", "ETH0"},
+         {"ETH0", {}, {}, {}},
          "",
          {start,
           "!!! Error Set Static-IP: !!!ไม่พบ Network Adapter \"eth0\" ตรวจสอบการ Enable NIC."}},
         {"unreachable",
-         {},
-         {"eth0"},
+         {"eth0", {}, {}, {}},
          "NetworkManager is not running",
          {start, "!!! Error Set Static-IP: NetworkManager is not running"}},
     };
     for (const Case& c : cases) {
         *adapters = {Adapter("eth0")};
-        script->configs.clear();
-        for (const auto& d : c.descriptions) script->configs.push_back({d, c.codes});
+        script->configs = {Config{"wlan0", {}, {}, {}}, c.config};
         script->connectError = c.connectError;
         script->journal.clear();
         auto w = Open();
@@ -386,8 +391,6 @@ TEST_F(NicWindow, StaticAddressFailuresLogWhatWasDoneAndOneErrorLine) {
         info->indexes.clear();
         w->btnFixedIP->click();
         EXPECT_EQ(Log(*w), c.log) << c.what;
-        EXPECT_EQ(script->journal.first(), "Initialize") << c.what;
-        EXPECT_EQ(script->journal.last(), "Uninitialize") << c.what;
         EXPECT_EQ(info->indexes, (std::vector<int>{0, 0})) << c.what;  // list rebuilt
         EXPECT_TRUE(AllEnabled(*w)) << c.what;
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << c.what;
@@ -406,53 +409,101 @@ TEST_F(NicWindow, EnableDhcpClientActsOnTheRememberedAdapter) {
     w->btnDHCP->click();
     EXPECT_EQ(Log(*w), QStringList({">>>>> Start Set DHCP-Client NIC.: eth1",
                                     ">>> Set DHCP-Client NIC: eth1Successfully."}));
-    EXPECT_EQ(script->journal, QStringList({"Initialize", "Connect", "QueryIPEnabled",
-                                            "Description 0", "Description 1", "EnableDHCP 1",
-                                            "SetDNSServerSearchOrder 1 null", "Uninitialize"}));
+    EXPECT_EQ(script->journal,
+              QStringList({"SwitchToDhcp eth1", "EnableDHCP 1", "SetDNSServerSearchOrder 1"}));
     EXPECT_FALSE(script->controlsEnabledDuringCall);
     EXPECT_TRUE(script->hourglassDuringCall);
     EXPECT_TRUE(AllEnabled(*w));
     EXPECT_EQ(w->mmInfo->toPlainText(), details);  // no refresh, no list rebuild
 }
 
-TEST_F(NicWindow, EnableDhcpClientReportsFailuresInsteadOfSuccess) {
-    const QString notFound = "!!!Error: !!!ไม่พบ Network Adapter \"%1\" ตรวจสอบการ Enable NIC.";
+TEST_F(NicWindow, EnableDhcpClientJudgesBothStepsAndSaysWhatHappened) {
+    const QString start = ">>>>> Start Set DHCP-Client NIC.: eth0";
+    const QString done = ">>> Set DHCP-Client NIC: eth0Successfully.";
+    using Config = ManagementScript::Config;
     struct Case {
         const char* what;
         bool click;
-        std::map<std::string, std::uint32_t> codes;
-        std::string connectError;
+        Config config;
+        std::string connectError, noLease;
         QStringList log;
     } cases[] = {
-        {"empty name: two lines",
+        {"empty name: nothing asked, and says so",
          false,
-         {},
+         {"eth0", {}, {}, {}},
          "",
-         {">>>>> Start Set DHCP-Client NIC.: ", notFound.arg("")}},
+         "",
+         {">>>>> Start Set DHCP-Client NIC.: ", "!!!Error: เลือก Network Interface Card"}},
+        {"no match",
+         true,
+         {"wlan0", {}, {}, {}},
+         "",
+         "",
+         {start, "!!!Error: !!!ไม่พบ Network Adapter \"eth0\" ตรวจสอบการ Enable NIC."}},
         {"unreachable",
          true,
-         {},
+         {"eth0", {}, {}, {}},
          "Access denied",
-         {">>>>> Start Set DHCP-Client NIC.: eth0", "!!!Error: Access denied"}},
-        {"refused",
-         true,
-         {{"EnableDHCP", 84}},
          "",
-         {">>>>> Start Set DHCP-Client NIC.: eth0",
-          "!!!Error: !!!Error Enable DHCP failed. Code: 84"}},
+         {start, "!!!Error: Access denied"}},
+        {"EnableDHCP refused: the DNS servers are still cleared",
+         true,
+         {"eth0", {{"EnableDHCP", 84}}, {}, {}},
+         "",
+         "",
+         {start, "!!!Error: !!!Error Enable DHCP failed. Code: 84"}},
+        {"both refused",
+         true,
+         {"eth0", {{"EnableDHCP", 84}, {"SetDNSServerSearchOrder", 91}}, {}, {}},
+         "",
+         "",
+         {start, "!!!Error: !!!Error Enable DHCP failed. Code: 84",
+          "!!!Error: !!!Error Set DNSServer failed. Code: 91"}},
+        {"refused in words",
+         true,
+         {"eth0",
+          {},
+          {{"EnableDHCP", "NetworkManager could not bring up eth0: the device was removed"}},
+          {}},
+         "",
+         "",
+         {start,
+          "!!!Error: !!!Error Enable DHCP failed. NetworkManager could not bring up eth0: "
+          "the device was removed"}},
+        {"code 1 is made, with a restart",
+         true,
+         {"eth0", {{"EnableDHCP", 1}}, {}, {}},
+         "",
+         "",
+         {start, done + " (Code: 1, restart the computer to complete the change)"}},
+        {"made, but no lease yet",
+         true,
+         {"eth0", {}, {}, {}},
+         "",
+         "no DHCP lease arrived within 15 s: eth0 has no IPv4 address yet",
+         {start, done,
+          "!!!Warning: no DHCP lease arrived within 15 s: eth0 has no IPv4 address yet"}},
     };
     for (const Case& c : cases) {
         *adapters = {Adapter("eth0")};
-        script->configs = {{"eth0", c.codes}};
+        script->configs = {c.config};
         script->connectError = c.connectError;
+        script->noLease = c.noLease;
         script->journal.clear();
         auto w = Open();
         if (c.click) Click(*w, 0);
         w->btnDHCP->click();
         EXPECT_EQ(Log(*w), c.log) << c.what;
-        EXPECT_FALSE(script->journal.contains("EnableDHCP 0") && c.codes.empty()) << c.what;
-        EXPECT_EQ(script->journal.last(), "Uninitialize") << c.what;
+        if (c.click && c.connectError.empty() && c.config.description == "eth0") {
+            EXPECT_EQ(script->journal, QStringList({"SwitchToDhcp eth0", "EnableDHCP 0",
+                                                    "SetDNSServerSearchOrder 0"}))
+                << c.what;  // always both
+        }
+        if (!c.click) {
+            EXPECT_TRUE(script->journal.isEmpty()) << c.what;
+        }
         EXPECT_TRUE(AllEnabled(*w)) << c.what;
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << c.what;
     }
 }
 

@@ -146,3 +146,59 @@ TEST(TncIPInfo, ServiceAddsDhcpStateAndActsOnTheSelectedAdapter) {
     EXPECT_EQ(service->released, "b");
     EXPECT_THROW(info.DHCPRenew(), EncIPInfo);  // the default refuses
 }
+
+// One snapshot per list: filling a list of n adapters queries the OS once, picking one reads that
+// adapter's details again (once per pick), and positions hold until AdapterCount is read again.
+TEST(TncIPInfo, OneSnapshotPerListAndDetailsReadAgainWhenShown) {
+    struct Counting : AdapterService {
+        std::vector<std::string> enriched;
+        void enrich(std::vector<AdapterRecord>& adapters) override {
+            for (auto& a : adapters) enriched.push_back(a.osName);
+        }
+    };
+    auto service = std::make_shared<Counting>();
+    std::vector<AdapterRecord> os{Record("a", "10.0.0.1"), Record("b", "10.0.0.2")};
+    os[0].osIndex = 5;
+    os[1].osIndex = 7;
+    int queries = 0;
+    TncIPInfo info(
+        [&] {
+            ++queries;
+            return AdapterQueryResult{os, 0, {}};
+        },
+        service);
+    EXPECT_EQ(queries, 0);  // nothing read before a list is filled
+    const int count = info.AdapterCount();
+    QStringList names;
+    for (int i = 0; i < count; ++i) {
+        info.setAdapterIndex(i);
+        names << info.AdapterDescription();
+    }
+    EXPECT_EQ(names, QStringList({"a", "b"}));
+    EXPECT_EQ(queries, 1);
+    EXPECT_TRUE(service->enriched.empty());
+
+    // An adapter appears before the others and b's address changes: the pick still names b, with
+    // b's address as it is now.
+    AdapterRecord c = Record("c", "10.0.0.3");
+    c.osIndex = 2;
+    os.insert(os.begin(), c);
+    os[2].ipAddress = "10.0.0.9";
+    info.setAdapterIndex(1);
+    EXPECT_EQ(info.AdapterDescription(), "b");
+    EXPECT_EQ(info.AdapterIPAddress(), "10.0.0.9");
+    EXPECT_EQ(info.AdapterGateway(), "");
+    EXPECT_EQ(queries, 2);  // one read for all of b's details
+    EXPECT_EQ(service->enriched, std::vector<std::string>{"b"});
+
+    // a goes away: it still reads by its name, without addressing.
+    os.erase(os.begin() + 1);
+    info.setAdapterIndex(0);
+    EXPECT_EQ(info.AdapterDescription(), "a");
+    EXPECT_EQ(info.AdapterIPAddress(), "");
+
+    // A new fill takes the new order.
+    EXPECT_EQ(info.AdapterCount(), 2);
+    info.setAdapterIndex(0);
+    EXPECT_EQ(info.AdapterDescription(), "c");
+}

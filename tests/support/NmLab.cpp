@@ -44,7 +44,7 @@ std::string nmConfig(const std::string& dir) {
            "systemd-resolved=false\n"
            "[keyfile]\n"
            "path=" +
-           dir + "/profiles\n" + "unmanaged-devices=except:interface-name:" + NmLab::kIface +
+           dir + "/profiles\n" + "unmanaged-devices=except:interface-name:vtnm*" +
            "\n"
            "[connectivity]\n"
            "enabled=false\n"
@@ -54,16 +54,16 @@ std::string nmConfig(const std::string& dir) {
 
 }  // namespace
 
-NmLab::NmLab(bool withProfile) {
+NmLab::NmLab(bool withProfile, int extraAdapters) {
     try {
-        start(withProfile);
+        start(withProfile, extraAdapters);
     } catch (...) {
         stop();
         throw;
     }
 }
 
-void NmLab::start(bool withProfile) {
+void NmLab::start(bool withProfile, int extraAdapters) {
     char tmpl[] = "/tmp/vt-adapter-nm.XXXXXX";
     if (!::mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
     m_dir = tmpl;
@@ -76,16 +76,23 @@ void NmLab::start(bool withProfile) {
     m_peer->setResolvConf("nameserver 127.0.0.1\n");
     m_ns = std::make_unique<NetNs>("adapter");
     m_ns->setResolvConf("nameserver 127.0.0.1\n");
-    Sh("ip -n " + m_ns->name() + " link add " + kIface + " type veth peer name vtdh0 netns " +
-       m_peer->name());
-    m_peer->exec(std::string("ip addr add ") + kServer + "/24 dev vtdh0 && ip link set vtdh0 up");
+    Sh("ip -n " + m_ns->name() + " link add " + kIface + " index " + std::to_string(kIfaceIndex) +
+       " type veth peer name vtdh0 netns " + m_peer->name());
+    // A bridge at the server's end, so further adapters can join its network.
+    m_peer->exec(std::string("ip link add vtbr0 type bridge && ip link set vtdh0 master vtbr0 && "
+                             "ip addr add ") +
+                 kServer + "/24 dev vtbr0 && ip link set vtbr0 up && ip link set vtdh0 up");
     m_peer->spawn(
-        "exec dnsmasq --no-daemon --conf-file=/dev/null --port=0 --user=root"
-        " --interface=vtdh0 --bind-interfaces --dhcp-authoritative"
+        "echo $$ > " + m_dir +
+        "/dnsmasq.pid && exec dnsmasq --no-daemon --conf-file=/dev/null --port=0 --user=root"
+        " --interface=vtbr0 --bind-interfaces --dhcp-authoritative"
         " --dhcp-range=10.77.0.50,10.77.0.99,255.255.255.0,2m"
         " --dhcp-option=3," +
         std::string(kServer) + " --dhcp-option=6," + kServer + " --dhcp-leasefile=" + m_dir +
         "/leases --log-dhcp > " + m_dir + "/dnsmasq.log 2>&1");
+
+    // NetworkManager takes on only the links there are when it starts (no udev here).
+    for (int i = 1; i <= extraAdapters; ++i) addAdapter("vtnm" + std::to_string(i));
 
     m_ns->spawn("exec dbus-daemon --config-file=" + m_dir + "/bus.conf --nofork --nopidfile > " +
                 m_dir + "/dbus.log 2>&1");
@@ -110,9 +117,8 @@ void NmLab::start(bool withProfile) {
     m_setBus = true;
 
     waitFor("NetworkManager to manage " + std::string(kIface),
-            "nmcli -t -f DEVICE,STATE dev 2>/dev/null | grep ^" + std::string(kIface) +
-                ": | grep -v unmanaged | grep -c .",
-            "1");
+            "nmcli -t -f DEVICE,STATE dev 2>/dev/null | grep ^vtnm | grep -v unmanaged | grep -c .",
+            std::to_string(1 + extraAdapters));
     if (withProfile) {
         nmcli(std::string("con add type ethernet ifname ") + kIface + " con-name " + kIface +
               " ipv4.method auto ipv6.method disabled");
@@ -146,6 +152,62 @@ void NmLab::stopNetworkManager() {
     Sh("kill $(cat " + m_dir + "/nm.pid)", false);
     waitFor("NetworkManager to end", "kill -0 $(cat " + m_dir + "/nm.pid) 2>/dev/null || echo gone",
             "gone");
+}
+
+void NmLab::stopDhcpServer() {
+    Sh("kill $(cat " + m_dir + "/dnsmasq.pid)", false);
+    waitFor("dnsmasq to end", "kill -0 $(cat " + m_dir + "/dnsmasq.pid) 2>/dev/null || echo gone",
+            "gone");
+}
+
+void NmLab::addAdapter(const std::string& name, int index) const {
+    static int n = 0;
+    const std::string peer = "vtpe" + std::to_string(n++);
+    Sh("ip -n " + m_ns->name() + " link add " + name +
+       (index ? " index " + std::to_string(index) : std::string()) + " type veth peer name " +
+       peer + " netns " + m_peer->name());
+    m_peer->exec("ip link set " + peer + " master vtbr0 && ip link set " + peer + " up");
+}
+
+void NmLab::startBusMonitor() {
+    if (m_nmOwner.empty()) {
+        m_ns->spawn("exec dbus-monitor --address " + busAddress() + " > " + m_dir +
+                    "/bus.log 2>&1");
+        waitFor("the bus monitor", "grep -c 'member=NameLost' " + m_dir + "/bus.log", "1");
+        m_nmOwner = ShOut("DBUS_SYSTEM_BUS_ADDRESS=" + busAddress() +
+                          " dbus-send --system --print-reply=literal --dest=org.freedesktop.DBus"
+                          " /org/freedesktop/DBus org.freedesktop.DBus.GetNameOwner"
+                          " string:org.freedesktop.NetworkManager");
+        while (!m_nmOwner.empty() && (m_nmOwner.back() == '\n' || m_nmOwner.back() == ' '))
+            m_nmOwner.pop_back();
+        while (!m_nmOwner.empty() && m_nmOwner.front() == ' ') m_nmOwner.erase(0, 1);
+    }
+    m_monitorFrom = busMark();
+}
+
+// Sends a marker call and waits until the monitor has logged it: everything before it is in the
+// log then. Returns the log's line count.
+int NmLab::busMark() const {
+    const std::string count = "grep -c 'member=GetId$' " + m_dir + "/bus.log";
+    const int before = std::stoi(ShOut(count + " || true"));
+    Sh("DBUS_SYSTEM_BUS_ADDRESS=" + busAddress() +
+       " dbus-send --system --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus"
+       " org.freedesktop.DBus.GetId > /dev/null");
+    for (int i = 0; i < 200 && std::stoi(ShOut(count + " || true")) == before; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return std::stoi(ShOut("grep -c '' " + m_dir + "/bus.log"));
+}
+
+int NmLab::busCalls(const std::string& member) const {
+    // Lines between the marks: method calls not sent by NetworkManager (which checks on its
+    // callers), nor the marks and the look-up of NetworkManager's name.
+    const int to = busMark();
+    const std::string cmd =
+        "sed -n '" + std::to_string(m_monitorFrom + 1) + "," + std::to_string(to) + "p' " + m_dir +
+        "/bus.log | grep '^method call' | grep -v 'sender=" + m_nmOwner +
+        " ' | grep -v 'member=GetNameOwner$' | grep -v 'member=GetId$'" +
+        (member.empty() ? "" : " | grep 'member=" + member + "$'") + " | grep -c .";
+    return std::stoi(ShOut(cmd + " || true"));
 }
 
 void NmLab::waitFor(const std::string& what, const std::string& cmd, const std::string& expect) {

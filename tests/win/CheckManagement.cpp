@@ -1,5 +1,5 @@
 // The management interface as the adapter tool drives it: list the IP-enabled configurations,
-// or configure the first whose description holds a name, printing each call's outcome.
+// or configure the first whose description holds a name, printing each step's outcome.
 #include <cstdio>
 
 #include "ManagementInterface.h"
@@ -7,37 +7,45 @@
 
 namespace {
 
-// Initialize/Uninitialize paired around the whole action, the objects released before the end.
 template <class Action>
-int WithInterface(Action action) {
-    auto mi = CreateManagementInterface();
-    mi->Initialize();
-    int rc = 0;
+int Guarded(Action action) {
     try {
-        rc = action(*mi);
+        return action(*CreateManagementInterface());
     } catch (const ManagementError& e) {
         std::printf("management error: %s\n", e.what());
-        rc = 1;
+        return 1;
     }
-    mi->Uninitialize();
-    return rc;
 }
 
-bool Report(const char* call, std::uint32_t code, AdapterConfiguration& c) {
-    std::printf("%s: code %u%s%s\n", call, code, code ? " " : "", c.LastError().c_str());
-    return code == 0;
+bool Report(const char* call, const StepResult& r) {
+    using O = StepResult::Outcome;
+    const char* what = r.outcome == O::Done            ? "done"
+                       : r.outcome == O::RestartNeeded ? "done, restart needed"
+                       : r.outcome == O::Refused       ? "refused"
+                       : r.outcome == O::Failed        ? "management error"
+                                                       : "not tried";
+    if (r.code)
+        std::printf("%s: %s, code %u %s\n", call, what, *r.code, r.reason.c_str());
+    else
+        std::printf("%s: %s%s%s\n", call, what, r.reason.empty() ? "" : ": ", r.reason.c_str());
+    return r.made();
+}
+
+bool Matched(const std::string& matched, const std::string& name) {
+    if (matched.empty())
+        std::printf("no IP-enabled adapter matches \"%s\"\n", name.c_str());
+    else
+        std::printf("matched: %s\n", matched.c_str());
+    return !matched.empty();
 }
 
 }  // namespace
 
 int ListConfigurations(const Args&) {
-    return WithInterface([](ManagementInterface& mi) {
-        auto connection = mi.Connect();
-        auto configurations = connection->QueryIPEnabled();
-        int n = 0;
-        while (auto c = configurations->Next())
-            std::printf("ip-enabled|%s\n", c->Description().c_str()), ++n;
-        std::printf("ip-enabled configurations: %d\n", n);
+    return Guarded([](ManagementInterface& mi) {
+        const auto descriptions = mi.IPEnabledDescriptions();
+        for (const auto& d : descriptions) std::printf("ip-enabled|%s\n", d.c_str());
+        std::printf("ip-enabled configurations: %d\n", static_cast<int>(descriptions.size()));
         return 0;
     });
 }
@@ -48,20 +56,12 @@ int ConfigureStatic(const Args& a) {
         std::printf("usage: wmi-static name address mask gateway dns1 dns2\n");
         return 2;
     }
-    return WithInterface([&](ManagementInterface& mi) {
-        auto connection = mi.Connect();
-        auto configurations = connection->QueryIPEnabled();
-        while (auto c = configurations->Next()) {
-            if (c->Description().find(a[0]) == std::string::npos) continue;
-            std::printf("matched: %s\n", c->Description().c_str());
-            if (!Report("EnableStatic", c->EnableStatic({a[1]}, {a[2]}), *c)) return 1;
-            if (!Report("SetGateways", c->SetGateways({a[3]}, {1}), *c)) return 1;
-            if (!Report("SetDNSServerSearchOrder", c->SetDNSServerSearchOrder({{a[4], a[5]}}), *c))
-                return 1;
-            return 0;
-        }
-        std::printf("no IP-enabled adapter matches \"%s\"\n", a[0].c_str());
-        return 1;
+    return Guarded([&](ManagementInterface& mi) {
+        const StaticResult r = mi.ApplyStatic(a[0], {a[1], a[2], a[3], a[4], a[5]});
+        if (!Matched(r.matched, a[0])) return 1;
+        const bool ok = Report("EnableStatic", r.address) && Report("SetGateways", r.gateway) &&
+                        Report("SetDNSServerSearchOrder", r.dns);
+        return ok ? 0 : 1;
     });
 }
 
@@ -71,18 +71,11 @@ int ConfigureDhcp(const Args& a) {
         std::printf("usage: wmi-dhcp name\n");
         return 2;
     }
-    return WithInterface([&](ManagementInterface& mi) {
-        auto connection = mi.Connect();
-        auto configurations = connection->QueryIPEnabled();
-        while (auto c = configurations->Next()) {
-            if (c->Description().find(a[0]) == std::string::npos) continue;
-            std::printf("matched: %s\n", c->Description().c_str());
-            const bool dhcp = Report("EnableDHCP", c->EnableDHCP(), *c);
-            const bool dns =
-                Report("SetDNSServerSearchOrder", c->SetDNSServerSearchOrder(std::nullopt), *c);
-            return dhcp && dns ? 0 : 1;
-        }
-        std::printf("no IP-enabled adapter matches \"%s\"\n", a[0].c_str());
-        return 1;
+    return Guarded([&](ManagementInterface& mi) {
+        const DhcpResult r = mi.SwitchToDhcp(a[0]);
+        if (!Matched(r.matched, a[0])) return 1;
+        const bool dhcp = Report("EnableDHCP", r.dhcp);
+        const bool dns = Report("SetDNSServerSearchOrder", r.dns);
+        return dhcp && dns ? 0 : 1;
     });
 }

@@ -122,7 +122,7 @@ check "the query's descriptions are the adapter query's" '^ip-enabled\|vwh0$' "$
 out=$(sec wmi-static vwh0 10.201.1.50 255.255.255.0 10.201.1.1 10.201.1.1 10.201.1.1)
 echo "$out"
 check "EnableStatic is missing in Wine: the call fails as an error, not a code" \
-    '^management error: EnableStatic: .+' "$out"
+    '^EnableStatic: management error: EnableStatic: .+' "$out"
 out=$(sec wmi-static vw 10.201.1.50 255.255.255.0 10.201.1.1 10.201.1.1 10.201.1.1)
 echo "$out"
 check "a name held by both descriptions takes the first in enumeration order" '^matched: vwh0$' "$out"
