@@ -13,6 +13,7 @@
 // (0x7f000001 is 127.0.0.1).
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -84,6 +85,11 @@ class IcmpProbe {
 // or the source address cannot be used.
 std::unique_ptr<IcmpProbe> OpenIcmpProbe(std::uint32_t source = 0,
                                          SocketKind kind = SocketKind::Automatic);
+
+// What the ping and trace route components open their probers with: OpenIcmpProbe unless a
+// test gives them a scripted prober.
+using ProbeOpener =
+    std::function<std::unique_ptr<IcmpProbe>(std::uint32_t source, SocketKind kind)>;
 
 // Dotted quad <-> host-order address; ParseIPv4 accepts exactly four decimal parts 0..255
 // (no leading "+", no blanks) and returns false otherwise.

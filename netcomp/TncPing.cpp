@@ -39,7 +39,8 @@ void TncPing::PingHost(const QString& host) {
     if (!m_localHost.isEmpty()) icmp::ParseIPv4(m_localHost.toStdString(), source);
     icmp::EchoResult result;
     try {
-        auto probe = icmp::OpenIcmpProbe(source, m_kind);
+        auto probe =
+            m_openProbe ? m_openProbe(source, m_kind) : icmp::OpenIcmpProbe(source, m_kind);
         const std::uint64_t id = probe->send({*destination, 0, m_packetSize, m_timeout * 1000});
         for (bool done = false; !done;)
             for (const icmp::EchoResult& r : probe->wait(m_timeout * 1000 + 1000))
