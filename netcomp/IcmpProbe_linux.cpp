@@ -202,20 +202,38 @@ std::int64_t StampOf(msghdr& msg) {
     return RealtimeNs();
 }
 
+// What one recvmsg brings besides the bytes: the peer address (the sender, or from the error
+// queue the original destination) and the control messages.
+struct Incoming {
+    sockaddr_storage peer{};
+    alignas(cmsghdr) std::array<char, 512> control{};
+    iovec iov{};
+    msghdr msg{};
+};
+
+ssize_t Receive(int fd, int flags, std::uint8_t* data, std::size_t size, Incoming& in) {
+    in.iov = {data, size};
+    in.msg = {};
+    in.msg.msg_name = &in.peer;
+    in.msg.msg_namelen = sizeof in.peer;
+    in.msg.msg_iov = &in.iov;
+    in.msg.msg_iovlen = 1;
+    in.msg.msg_control = in.control.data();
+    in.msg.msg_controllen = in.control.size();
+    return ::recvmsg(fd, &in.msg, flags | MSG_DONTWAIT);
+}
+
+std::uint32_t PeerIPv4(const Incoming& in) {
+    sockaddr_in a{};
+    std::memcpy(&a, &in.peer, sizeof a);
+    return ntohl(a.sin_addr.s_addr);
+}
+
 void LinuxProbe::receiveAll() {
     if (!m_raw) receiveErrorQueue();
     for (int socketErrors = 0;;) {
-        sockaddr_in from{};
-        iovec iov{m_buffer.data(), m_buffer.size()};
-        alignas(cmsghdr) std::array<char, 256> control{};
-        msghdr msg{};
-        msg.msg_name = &from;
-        msg.msg_namelen = sizeof from;
-        msg.msg_iov = &iov;
-        msg.msg_iovlen = 1;
-        msg.msg_control = control.data();
-        msg.msg_controllen = control.size();
-        const ssize_t n = ::recvmsg(m_fd, &msg, MSG_DONTWAIT);
+        Incoming in;
+        const ssize_t n = Receive(m_fd, 0, m_buffer.data(), m_buffer.size(), in);
         if (n < 0) {
             // A datagram socket reports a queued ICMP error here: take it from the error queue.
             if (!m_raw && errno != EAGAIN && errno != EINTR && ++socketErrors < 8) {
@@ -225,36 +243,26 @@ void LinuxProbe::receiveAll() {
             if (errno == EINTR) continue;
             return;
         }
-        const std::int64_t stamp = StampOf(msg);
+        const std::int64_t stamp = StampOf(in.msg);
         const auto m = m_raw ? ParseRawPacket(m_buffer.data(), std::size_t(n))
-                             : ParseDatagramReply(m_buffer.data(), std::size_t(n),
-                                                  ntohl(from.sin_addr.s_addr));
+                             : ParseDatagramReply(m_buffer.data(), std::size_t(n), PeerIPv4(in));
         if (m) match(*m, stamp);
     }
 }
 
 void LinuxProbe::receiveErrorQueue() {
     for (;;) {
-        sockaddr_in target{};
-        iovec iov{m_buffer.data(), m_buffer.size()};
-        alignas(cmsghdr) std::array<char, 512> control{};
-        msghdr msg{};
-        msg.msg_name = &target;
-        msg.msg_namelen = sizeof target;
-        msg.msg_iov = &iov;
-        msg.msg_iovlen = 1;
-        msg.msg_control = control.data();
-        msg.msg_controllen = control.size();
-        const ssize_t n = ::recvmsg(m_fd, &msg, MSG_ERRQUEUE | MSG_DONTWAIT);
+        Incoming in;
+        const ssize_t n = Receive(m_fd, MSG_ERRQUEUE, m_buffer.data(), m_buffer.size(), in);
         if (n < 0) return;
         const sock_extended_err* ee = nullptr;
-        for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c))
+        for (cmsghdr* c = CMSG_FIRSTHDR(&in.msg); c; c = CMSG_NXTHDR(&in.msg, c))
             if (c->cmsg_level == SOL_IP && c->cmsg_type == IP_RECVERR)
                 ee = reinterpret_cast<const sock_extended_err*>(CMSG_DATA(c));
         // The payload is the header of our own request: its sequence says which one failed.
         if (!ee || n < 8 || m_buffer[0] != kEcho) continue;
         const std::uint16_t sequence = std::uint16_t((m_buffer[6] << 8) | m_buffer[7]);
-        const std::uint32_t destination = ntohl(target.sin_addr.s_addr);
+        const std::uint32_t destination = PeerIPv4(in);
         auto it = std::find_if(m_pending.begin(), m_pending.end(), [&](const Pending& p) {
             return p.sequence == sequence && p.destination == destination;
         });
@@ -268,7 +276,7 @@ void LinuxProbe::receiveErrorQueue() {
             m.from = ntohl(offender.sin_addr.s_addr);
             m.sequence = sequence;
             m.echoDestination = destination;
-            match(m, StampOf(msg));
+            match(m, StampOf(in.msg));
         } else {
             EchoResult r;
             r.outcome = Outcome::Failed;
