@@ -1,6 +1,7 @@
 // Fuzz target for the ICMP reply parsers: no packet on the wire may crash them, a message is
 // only ever taken for an echo reply or an error quoting an echo request, and a reply built from
-// the fuzzed identifiers reads back as it was built. The first byte picks the parser.
+// the fuzzed identifiers reads back as it was built. The first byte picks the parser (ICMP raw,
+// ICMP datagram, ICMPv6).
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -35,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     const std::uint8_t* bytes = data + 1;
     const std::size_t n = size - 1;
-    switch (data[0] % 2) {
+    switch (data[0] % 3) {
         case 0: {
             const auto m = ParseRawPacket(bytes, n);
             if (m && m->type != kEchoReply && !IsErrorType(m->type)) std::abort();
@@ -45,6 +46,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 1: {
             const auto m = ParseDatagramReply(bytes, n, 0x0a000001);
             if (m && (m->type != kEchoReply || m->from != 0x0a000001)) std::abort();
+            break;
+        }
+        case 2: {
+            const Address from =
+                Address::IPv6({0xfd, 0x77, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2});
+            const auto m = ParseIcmp6Message(bytes, n, from);
+            if (m && m->type != kEchoReply && !IsErrorType(m->type)) std::abort();
+            if (m && (!m->from.sameHost(from) || (m->type != kEchoReply && !m->echoDestination.v6)))
+                std::abort();
             break;
         }
     }

@@ -77,6 +77,11 @@ class WinProbe final : public IcmpProbe {
         if (request.ttl < 0 || request.ttl > 255)
             throw ProbeError(ERROR_INVALID_PARAMETER,
                              "TTL " + std::to_string(request.ttl) + " is outside 1..255.");
+        if (request.destination.v6)
+            throw ProbeError(ERROR_NOT_SUPPORTED,
+                             "Cannot send the echo request to " +
+                                 FormatAddress(request.destination) +
+                                 ": IPv6 echo is not available in this build.");
         reap();
         auto p = std::make_unique<Pending>();
         p->done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -90,13 +95,13 @@ class WinProbe final : public IcmpProbe {
         options.Ttl = static_cast<UCHAR>(request.ttl > 0 ? request.ttl : 128);
         const DWORD timeout = static_cast<DWORD>(std::max(1, request.timeoutMs));
         const DWORD rc =
-            m_send(m_icmp, p->done, nullptr, nullptr, htonl(m_source), htonl(request.destination),
+            m_send(m_icmp, p->done, nullptr, nullptr, htonl(m_source), htonl(request.destination.v4),
                    p->data.empty() ? nullptr : p->data.data(), static_cast<WORD>(p->data.size()),
                    &options, p->reply.data(), static_cast<DWORD>(p->reply.size()), timeout);
         const DWORD err = rc == 0 ? GetLastError() : ERROR_SUCCESS;
         if (rc == 0 && err != ERROR_IO_PENDING)
             throw ProbeError(static_cast<int>(err), "Cannot send the echo request to " +
-                                                        FormatIPv4(request.destination) + ": " +
+                                                        FormatAddress(request.destination) + ": " +
                                                         IpStatusText(err));
         p->id = m_nextId++;
         p->deadline = GetTickCount64() + timeout + 2000;
@@ -238,7 +243,8 @@ bool IsLocalAddress(std::uint32_t address) {
 
 }  // namespace
 
-std::unique_ptr<IcmpProbe> OpenIcmpProbe(std::uint32_t source, SocketKind kind) {
+std::unique_ptr<IcmpProbe> OpenIcmpProbe(const Address& sourceAddress, SocketKind kind) {
+    const std::uint32_t source = sourceAddress.v4;
     if (kind != SocketKind::Automatic)
         throw ProbeError(ERROR_NOT_SUPPORTED,
                          "Windows sends echo requests through the echo API only.");

@@ -50,8 +50,8 @@ void TncTraceRoute::Reset() {
     if (m_tracing) m_reset = true;
 }
 
-QString TncTraceRoute::hopText(std::uint32_t address) const {
-    const QString text = IPv4Text(address);
+QString TncTraceRoute::hopText(const icmp::Address& address) const {
+    const QString text = AddressText(address);
     if (!m_resolveNames) return text;
     const QString name = QHostInfo::fromName(text).hostName();
     return name.isEmpty() || name == text ? text : name + QStringLiteral(" [") + text + ']';
@@ -66,10 +66,9 @@ void TncTraceRoute::TraceTo(const QString& host) {
         throw EncTraceRoute(echo_status::kGeneralFailure,
                             QStringLiteral("A trace route is already running"));
     QString error;
-    const auto destination = ResolveIPv4(host, error);
+    const auto destination = ResolveHost(host, !m_localHost.isEmpty(), error);
     if (!destination) throw EncTraceRoute(echo_status::kHostNotFound, error);
-    std::uint32_t source = 0;
-    if (!m_localHost.isEmpty()) icmp::ParseIPv4(m_localHost.toStdString(), source);
+    const icmp::Address source = SourceFor(m_localHost, *destination);
 
     std::unique_ptr<icmp::IcmpProbe> probe;
     try {

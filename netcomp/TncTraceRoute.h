@@ -57,7 +57,7 @@ class TncTraceRoute : public TncComponent {
     void setSteadyClock(SteadyNow now) { m_now = std::move(now); }
 
   private:
-    QString hopText(std::uint32_t address) const;
+    QString hopText(const icmp::Address& address) const;
     std::chrono::steady_clock::time_point now() const;
 
     int m_hopLimit = 64;

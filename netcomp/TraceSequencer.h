@@ -19,9 +19,9 @@ class TraceSequencer {
 
     struct Hop {
         int ttl = 0;
-        bool answered = false;   // false: nobody answered for this TTL
-        std::uint32_t from = 0;  // who answered
-        int durationMs = 0;      // at least 1 when answered, so an answer always shows a time
+        bool answered = false;  // false: nobody answered for this TTL
+        icmp::Address from;     // who answered
+        int durationMs = 0;     // at least 1 when answered, so an answer always shows a time
     };
 
     TraceSequencer(int hopLimit, int probesAhead, TimePoint deadline);

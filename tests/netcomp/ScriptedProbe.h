@@ -20,7 +20,7 @@ class ScriptedNetwork {
 
     struct Answer {
         icmp::Outcome outcome = icmp::Outcome::Reply;
-        std::uint32_t from = 0;
+        icmp::Address from;
         double rttMs = 0;
         int icmpCode = 0;
     };
@@ -34,7 +34,7 @@ class ScriptedNetwork {
 
     // What the component asked for.
     struct Open {
-        std::uint32_t source;
+        icmp::Address source;
         icmp::SocketKind kind;
     };
     std::vector<Open> opened;
@@ -46,7 +46,7 @@ class ScriptedNetwork {
     }
 
     icmp::ProbeOpener opener() {
-        return [this](std::uint32_t source, icmp::SocketKind kind) {
+        return [this](const icmp::Address& source, icmp::SocketKind kind) {
             opened.push_back({source, kind});
             if (openError) throw *openError;
             return std::unique_ptr<icmp::IcmpProbe>(std::make_unique<Probe>(*this));

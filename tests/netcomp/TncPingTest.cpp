@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <stdexcept>
 
 #include "NetNs.h"
@@ -112,6 +113,43 @@ TEST(TncPing, SourceAddressChosenAmongTwo) {
     EXPECT_EQ(PingError([&] { ping.PingHost(server); }), "11010: Request timed out");
     ping.setLocalHost("");  // the system's choice is the link's first address
     EXPECT_EQ(PingError([&] { ping.PingHost(server); }), "11010: Request timed out");
+}
+
+// The same component over IPv6: a reply, a router's unreachable, a link-local address with its
+// zone, and the IPv4 source adapter that keeps IPv4.
+TEST(TncPing, OverIPv6) {
+    VT_REQUIRE_ROOT();
+    RouteChain chain(1);
+    chain.client().exec("ip -6 route add fd88::/16 via " + chain.hopAddress6(1));
+    chain.router(1).exec("ip -6 route add unreachable fd88::/16");
+    const QString routerLinkLocal = QRegularExpression("fe80::[0-9a-f:]+")
+                                        .match(QString::fromStdString(chain.router(1).out(
+                                            "ip -6 -o addr show dev l1b scope link")))
+                                        .captured();
+    NsEnter in(chain.client());
+    TncPing ping;
+    ping.setTimeout(1);
+    Echoes echoes(ping);
+    const QString server = QString::fromStdString(chain.serverAddress6());
+
+    ping.setPacketSize(5000);
+    ping.PingHost(server);
+    EXPECT_EQ(echoes.responses, 1);
+    EXPECT_EQ(ping.ResponseSource(), server);
+    EXPECT_EQ(ping.RemoteHost(), server);
+
+    EXPECT_EQ(PingError([&] { ping.PingHost("fd88::1"); }),
+              "11002: Destination net unreachable (reported by fd77:1::2)");
+
+    const QString zoned = routerLinkLocal + "%l1a";
+    ping.PingHost(zoned);
+    EXPECT_EQ(ping.ResponseSource(), zoned);
+
+    ping.setLocalHost(Q(chain.clientAddress()));
+    EXPECT_EQ(PingError([&] { ping.PingHost(server); }),
+              "11001: Cannot reach the IPv6 address " + server + " from an IPv4 source address");
+    ping.PingHost(Q(chain.serverAddress()));
+    EXPECT_EQ(echoes.responses, 3);
 }
 
 TEST(TncPing, RefusedValuesLeaveThePropertyAlone) {

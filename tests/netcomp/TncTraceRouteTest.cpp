@@ -123,6 +123,26 @@ TEST(TncTraceRoute, SilentHopsInARowShareOneHopTimeout) {
               QStringList({"", "", "", Q(chain.hopAddress(4)), Q(chain.serverAddress())}));
 }
 
+// client -> r1 -> r2 (silent) -> r3 -> server over IPv6, hop limits rising.
+TEST(TncTraceRoute, OverIPv6WithASilentRouter) {
+    VT_REQUIRE_ROOT();
+    RouteChain chain(3);
+    chain.silence(2);
+    NsEnter in(chain.client());
+    TncTraceRoute trace;
+    trace.setHopTimeout(1);
+    Hops hops(trace);
+    trace.TraceTo(QString::fromStdString(chain.serverAddress6()));
+    const auto hop = [&](int i) { return QString::fromStdString(chain.hopAddress6(i)); };
+    EXPECT_EQ(hops.addresses(), QStringList({hop(1), "", hop(3), hop(4)}));
+    EXPECT_GE(hops.seen[0].duration, 1);
+    EXPECT_LE(hops.seen[1].duration, 0);
+
+    hops.seen.clear();
+    trace.TraceTo("::1");
+    EXPECT_EQ(hops.addresses(), QStringList({"::1"}));
+}
+
 TEST(TncTraceRoute, LoopbackIsOneHopAndHopLimitEndsATrace) {
     VT_REQUIRE_ROOT();
     RouteChain chain(2);
