@@ -94,10 +94,10 @@ class WinProbe final : public IcmpProbe {
         IP_OPTION_INFORMATION options{};
         options.Ttl = static_cast<UCHAR>(request.ttl > 0 ? request.ttl : 128);
         const DWORD timeout = static_cast<DWORD>(std::max(1, request.timeoutMs));
-        const DWORD rc =
-            m_send(m_icmp, p->done, nullptr, nullptr, htonl(m_source), htonl(request.destination.v4),
-                   p->data.empty() ? nullptr : p->data.data(), static_cast<WORD>(p->data.size()),
-                   &options, p->reply.data(), static_cast<DWORD>(p->reply.size()), timeout);
+        const DWORD rc = m_send(
+            m_icmp, p->done, nullptr, nullptr, htonl(m_source), htonl(request.destination.v4),
+            p->data.empty() ? nullptr : p->data.data(), static_cast<WORD>(p->data.size()), &options,
+            p->reply.data(), static_cast<DWORD>(p->reply.size()), timeout);
         const DWORD err = rc == 0 ? GetLastError() : ERROR_SUCCESS;
         if (rc == 0 && err != ERROR_IO_PENDING)
             throw ProbeError(static_cast<int>(err), "Cannot send the echo request to " +

@@ -23,7 +23,8 @@ std::string Describe(const EchoResult& r) {
         case Outcome::TimeExceeded:
             return "time exceeded from " + FormatAddress(r.from);
         case Outcome::Unreachable:
-            return "unreachable code " + std::to_string(r.icmpCode) + " from " + FormatAddress(r.from);
+            return "unreachable code " + std::to_string(r.icmpCode) + " from " +
+                   FormatAddress(r.from);
         case Outcome::TimedOut:
             return "timed out";
         case Outcome::Failed:
