@@ -4,7 +4,7 @@
 
 EchoStatus DescribeEchoFailure(const icmp::EchoResult& r) {
     using icmp::Outcome;
-    const QString by = QStringLiteral(" (reported by %1)").arg(IPv4Text(r.from));
+    const QString by = QStringLiteral(" (reported by %1)").arg(AddressText(r.from));
     switch (r.outcome) {
         case Outcome::Reply:
             return {0, QStringLiteral("Success")};

@@ -31,7 +31,7 @@ std::optional<EchoMessage> ParseRawPacket(const std::uint8_t* data, std::size_t 
     EchoMessage m;
     m.type = icmp[0];
     m.code = icmp[1];
-    m.from = Be32(data + 12);
+    m.from = Address(Be32(data + 12));
     if (m.type == kEchoReply) {
         m.ident = Be16(icmp + 4);
         m.sequence = Be16(icmp + 6);
@@ -49,12 +49,102 @@ std::optional<EchoMessage> ParseRawPacket(const std::uint8_t* data, std::size_t 
     if (quoted[0] != kEcho) return std::nullopt;
     m.ident = Be16(quoted + 4);
     m.sequence = Be16(quoted + 6);
-    m.echoDestination = Be32(inner + 16);
+    m.echoDestination = Address(Be32(inner + 16));
+    return m;
+}
+
+bool Icmp6ErrorAsIcmp(int type6, int code6, int& type, int& code) {
+    switch (type6) {
+        case 1:  // destination unreachable
+            type = kUnreachable;
+            switch (code6) {
+                case 0:  // no route to destination
+                    code = 0;
+                    break;
+                case 3:  // address unreachable
+                    code = 1;
+                    break;
+                case 4:  // port unreachable
+                    code = 3;
+                    break;
+                case 1:  // administratively prohibited
+                case 5:  // source address failed ingress/egress policy
+                case 6:  // reject route to destination
+                    code = kUnreachableProhibited;
+                    break;
+                default:  // beyond the scope of the source address, and newer codes
+                    code = 1;
+                    break;
+            }
+            return true;
+        case 2:  // packet too big
+            type = kUnreachable;
+            code = kUnreachablePacketTooBig;
+            return true;
+        case 3:  // time exceeded (hop limit, or reassembly)
+            type = kTimeExceeded;
+            code = code6;
+            return true;
+        case 4:
+            type = kParameterProblem;
+            code = code6;
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::optional<EchoMessage> ParseIcmp6Message(const std::uint8_t* data, std::size_t size,
+                                             const Address& from) {
+    if (size < kIcmpHeader) return std::nullopt;
+    EchoMessage m;
+    m.from = from;
+    if (data[0] == kEchoReply6) {
+        m.type = kEchoReply;
+        m.code = data[1];
+        m.ident = Be16(data + 4);
+        m.sequence = Be16(data + 6);
+        m.echoDestination = from;
+        return m;
+    }
+    if (!Icmp6ErrorAsIcmp(data[0], data[1], m.type, m.code)) return std::nullopt;
+    // The error quotes our request: its IPv6 header, any extension headers, our echo header.
+    constexpr std::size_t kIpv6Header = 40;
+    const std::uint8_t* inner = data + kIcmpHeader;
+    const std::size_t innerSize = size - kIcmpHeader;
+    if (innerSize < kIpv6Header || (inner[0] >> 4) != 6) return std::nullopt;
+    int next = inner[6];
+    std::size_t at = kIpv6Header;
+    for (int headers = 0; next != 58; ++headers) {
+        if (headers == 8 || innerSize - at < 8) return std::nullopt;
+        switch (next) {
+            case 0:   // hop-by-hop options
+            case 43:  // routing
+            case 60:  // destination options
+                next = inner[at];
+                at += (std::size_t(inner[at + 1]) + 1) * 8;
+                break;
+            case 44:  // fragment: only the first fragment quotes the echo header
+                if ((Be16(inner + at + 2) & 0xfff8) != 0) return std::nullopt;
+                next = inner[at];
+                at += 8;
+                break;
+            default:
+                return std::nullopt;
+        }
+        if (at > innerSize) return std::nullopt;
+    }
+    if (innerSize - at < kIcmpHeader || inner[at] != kEcho6) return std::nullopt;
+    m.ident = Be16(inner + at + 4);
+    m.sequence = Be16(inner + at + 6);
+    std::array<std::uint8_t, 16> destination{};
+    for (std::size_t i = 0; i < 16; ++i) destination[i] = inner[24 + i];
+    m.echoDestination = Address::IPv6(destination, from.scope);
     return m;
 }
 
 std::optional<EchoMessage> ParseDatagramReply(const std::uint8_t* data, std::size_t size,
-                                              std::uint32_t from) {
+                                              const Address& from) {
     if (size < kIcmpHeader || data[0] != kEchoReply) return std::nullopt;
     EchoMessage m;
     m.type = kEchoReply;
@@ -75,15 +165,16 @@ std::uint16_t InternetChecksum(const std::uint8_t* data, std::size_t size) {
 }
 
 std::vector<std::uint8_t> BuildEchoRequest(std::uint16_t ident, std::uint16_t sequence,
-                                           int dataSize) {
+                                           int dataSize, bool v6) {
     std::vector<std::uint8_t> packet(kIcmpHeader + std::size_t(dataSize < 0 ? 0 : dataSize));
-    packet[0] = kEcho;
+    packet[0] = std::uint8_t(v6 ? kEcho6 : kEcho);
     packet[4] = std::uint8_t(ident >> 8);
     packet[5] = std::uint8_t(ident);
     packet[6] = std::uint8_t(sequence >> 8);
     packet[7] = std::uint8_t(sequence);
     for (std::size_t i = kIcmpHeader; i < packet.size(); ++i)
         packet[i] = std::uint8_t('a' + (i - kIcmpHeader) % 23);  // the usual echo filler
+    if (v6) return packet;
     const std::uint16_t sum = InternetChecksum(packet.data(), packet.size());
     packet[2] = std::uint8_t(sum >> 8);
     packet[3] = std::uint8_t(sum);

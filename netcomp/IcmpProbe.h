@@ -9,10 +9,12 @@
 // once (a trace probes several TTLs ahead); each ends in exactly one EchoResult: the matching
 // echo reply, an ICMP error about that very request (time exceeded, unreachable), or the
 // request's own time-out. Other processes' echoes and unrelated ICMP traffic are ignored.
-// Not thread-safe: one thread uses a prober at a time. Addresses are IPv4 in host byte order
-// (0x7f000001 is 127.0.0.1).
+// Not thread-safe: one thread uses a prober at a time. A prober speaks one family, IPv4
+// (ICMP) or IPv6 (ICMPv6), the family of the source it is opened with.
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -20,9 +22,38 @@
 
 namespace icmp {
 
+// An IPv4 or IPv6 address. IPv4 in host byte order (0x7f000001 is 127.0.0.1), converted
+// implicitly from a number; IPv6 as its 16 bytes in network order with the zone (interface
+// index, 0 for none) a link-local address needs.
+struct Address {
+    bool v6 = false;
+    std::uint32_t v4 = 0;
+    std::array<std::uint8_t, 16> bytes{};
+    std::uint32_t scope = 0;
+
+    Address() = default;
+    Address(std::uint32_t ipv4) : v4(ipv4) {}  // NOLINT: IPv4 numbers are addresses
+    static Address IPv6(const std::array<std::uint8_t, 16>& bytes, std::uint32_t scope = 0) {
+        Address a;
+        a.v6 = true;
+        a.bytes = bytes;
+        a.scope = scope;
+        return a;
+    }
+    static Address AnyIPv6() { return IPv6({}); }
+
+    // 0.0.0.0 or ::, which lets the system choose the source.
+    bool isAny() const { return v6 ? bytes == std::array<std::uint8_t, 16>{} : v4 == 0; }
+    // Same family and address; the zone is not compared (replies do not always carry it).
+    bool sameHost(const Address& o) const {
+        return v6 == o.v6 && (v6 ? bytes == o.bytes : v4 == o.v4);
+    }
+    bool operator==(const Address&) const = default;
+};
+
 struct EchoRequest {
-    std::uint32_t destination = 0;
-    int ttl = 0;           // 1..255; 0 keeps the system's default
+    Address destination;
+    int ttl = 0;           // 1..255 (the hop limit over IPv6); 0 keeps the system's default
     int dataSize = 32;     // bytes of data after the 8-byte ICMP header, 0..65500
     int timeoutMs = 1000;  // the request ends as TimedOut when nothing matched within this time
 };
@@ -38,11 +69,13 @@ enum class Outcome {
 struct EchoResult {
     std::uint64_t id = 0;  // the value send() returned for the request
     Outcome outcome = Outcome::Failed;
-    std::uint32_t from = 0;  // address that answered (Reply, TimeExceeded, Unreachable)
-    double rttMs = 0;        // round trip, as precise as the OS measures it (answers only)
-    int icmpCode = 0;        // ICMP code of Unreachable (0 net, 1 host, 3 port, 13 prohibited, ...)
-    int errorCode = 0;       // OS error number of Failed
-    std::string detail;      // readable reason of Failed
+    Address from;      // address that answered (Reply, TimeExceeded, Unreachable)
+    double rttMs = 0;  // round trip, as precise as the OS measures it (answers only)
+    // Code of Unreachable as ICMP for IPv4 has it (0 net, 1 host, 3 port, 4 packet too big,
+    // 13 prohibited, ...); ICMPv6 codes are told in these terms.
+    int icmpCode = 0;
+    int errorCode = 0;   // OS error number of Failed
+    std::string detail;  // readable reason of Failed
 };
 
 // A prober that cannot be opened or a request that cannot be sent. `code` is the OS error
@@ -79,15 +112,22 @@ class IcmpProbe {
     virtual void cancelAll() = 0;
 };
 
-// Opens a prober whose requests leave from `source` (0: the system chooses per route).
-// Throws ProbeError when no socket can be had (for example neither datagram nor raw allowed)
-// or the source address cannot be used.
-std::unique_ptr<IcmpProbe> OpenIcmpProbe(std::uint32_t source = 0,
+// Opens a prober of source's family whose requests leave from `source` (0.0.0.0 or ::: the
+// system chooses per route). Throws ProbeError when no socket can be had (for example neither
+// datagram nor raw allowed) or the source address cannot be used.
+std::unique_ptr<IcmpProbe> OpenIcmpProbe(const Address& source = {},
                                          SocketKind kind = SocketKind::Automatic);
+
+// What the ping and trace route components open their probers with: OpenIcmpProbe unless a
+// test gives them a scripted prober.
+using ProbeOpener =
+    std::function<std::unique_ptr<IcmpProbe>(const Address& source, SocketKind kind)>;
 
 // Dotted quad <-> host-order address; ParseIPv4 accepts exactly four decimal parts 0..255
 // (no leading "+", no blanks) and returns false otherwise.
 bool ParseIPv4(const std::string& text, std::uint32_t& address);
 std::string FormatIPv4(std::uint32_t address);
+// Dotted quad, or IPv6 text in its shortest form (RFC 5952) with "%zone" when it has one.
+std::string FormatAddress(const Address& address);
 
 }  // namespace icmp

@@ -1,10 +1,12 @@
-// Linux ICMP echo prober: an ICMP datagram socket ("ping socket") where the process's group is
-// inside net.ipv4.ping_group_range, a raw socket (CAP_NET_RAW) otherwise. Round trips use the
-// kernel's receive time stamp against the clock read right before sending.
+// Linux ICMP and ICMPv6 echo prober: a datagram socket ("ping socket") where the process's
+// group is inside net.ipv4.ping_group_range (it governs both families), a raw socket
+// (CAP_NET_RAW) otherwise. Round trips use the kernel's receive time stamp against the clock
+// read right before sending.
 #include <arpa/inet.h>
 #include <errno.h>
 #include <linux/errqueue.h>
 #include <linux/icmp.h>
+#include <netinet/icmp6.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -57,6 +59,23 @@ class Fd {
     int m_fd;
 };
 
+// The socket address of an address (port 0); returns its size.
+socklen_t SocketAddress(const Address& a, sockaddr_storage& storage) {
+    if (a.v6) {
+        sockaddr_in6 s{};
+        s.sin6_family = AF_INET6;
+        std::memcpy(&s.sin6_addr, a.bytes.data(), 16);
+        s.sin6_scope_id = a.scope;
+        std::memcpy(&storage, &s, sizeof s);
+        return sizeof s;
+    }
+    sockaddr_in s{};
+    s.sin_family = AF_INET;
+    s.sin_addr.s_addr = htonl(a.v4);
+    std::memcpy(&storage, &s, sizeof s);
+    return sizeof s;
+}
+
 // Identifiers of this process's raw probers: distinct from each other, random against others.
 std::uint16_t NextRawIdent() {
     static std::atomic<std::uint16_t> next{static_cast<std::uint16_t>(std::random_device{}())};
@@ -65,7 +84,8 @@ std::uint16_t NextRawIdent() {
 
 class LinuxProbe final : public IcmpProbe {
   public:
-    LinuxProbe(int fd, bool raw) : m_fd(fd), m_raw(raw), m_ident(raw ? NextRawIdent() : 0) {}
+    LinuxProbe(int fd, bool raw, bool v6)
+        : m_fd(fd), m_raw(raw), m_v6(v6), m_ident(raw ? NextRawIdent() : 0) {}
     ~LinuxProbe() override { ::close(m_fd); }
 
     std::uint64_t send(const EchoRequest& request) override;
@@ -80,7 +100,7 @@ class LinuxProbe final : public IcmpProbe {
     struct Pending {
         std::uint64_t id;
         std::uint16_t sequence;
-        std::uint32_t destination;
+        Address destination;
         std::int64_t sentNs;
         Steady::time_point deadline;
     };
@@ -94,6 +114,7 @@ class LinuxProbe final : public IcmpProbe {
 
     int m_fd;
     bool m_raw;
+    bool m_v6;
     std::uint16_t m_ident;  // raw sockets only; the kernel picks it for datagram sockets
     std::uint16_t m_nextSequence = 1;
     std::uint64_t m_nextId = 1;
@@ -117,15 +138,20 @@ std::uint64_t LinuxProbe::send(const EchoRequest& request) {
             EINVAL, "Echo data size " + std::to_string(request.dataSize) + " is outside 0..65500.");
     if (request.ttl < 0 || request.ttl > 255)
         throw ProbeError(EINVAL, "TTL " + std::to_string(request.ttl) + " is outside 1..255.");
+    if (request.destination.v6 != m_v6)
+        throw ProbeError(EAFNOSUPPORT, "Cannot send to " + FormatAddress(request.destination) +
+                                           " from a prober of the other address family.");
     const int ttl = request.ttl > 0 ? request.ttl : 64;
-    if (::setsockopt(m_fd, IPPROTO_IP, IP_TTL, &ttl, sizeof ttl) != 0)
-        throw ProbeError(errno, "Cannot set the TTL: " + ErrorText(errno));
+    const bool ttlSet =
+        m_v6 ? ::setsockopt(m_fd, IPPROTO_IPV6, IPV6_UNICAST_HOPS, &ttl, sizeof ttl) == 0
+             : ::setsockopt(m_fd, IPPROTO_IP, IP_TTL, &ttl, sizeof ttl) == 0;
+    if (!ttlSet) throw ProbeError(errno, "Cannot set the TTL: " + ErrorText(errno));
 
     const std::uint16_t sequence = freeSequence();
-    const std::vector<std::uint8_t> packet = BuildEchoRequest(m_ident, sequence, request.dataSize);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(request.destination);
+    const std::vector<std::uint8_t> packet =
+        BuildEchoRequest(m_ident, sequence, request.dataSize, m_v6);
+    sockaddr_storage to{};
+    const socklen_t toSize = SocketAddress(request.destination, to);
 
     // An ICMP error for an earlier request leaves a pending socket error that the next send
     // would report as its own; collect those first, and retry once if one slipped in between.
@@ -134,14 +160,14 @@ std::uint64_t LinuxProbe::send(const EchoRequest& request) {
         receiveAll();
         sentNs = RealtimeNs();
         if (::sendto(m_fd, packet.data(), packet.size(), 0, reinterpret_cast<sockaddr*>(&to),
-                     sizeof to) >= 0)
+                     toSize) >= 0)
             break;
         const int err = errno;
         if (attempt == 0 &&
             (err == EHOSTUNREACH || err == ENETUNREACH || err == ECONNREFUSED || err == EPROTO))
             continue;
-        throw ProbeError(err, "Cannot send the echo request to " + FormatIPv4(request.destination) +
-                                  ": " + ErrorText(err));
+        throw ProbeError(err, "Cannot send the echo request to " +
+                                  FormatAddress(request.destination) + ": " + ErrorText(err));
     }
     const std::uint64_t id = m_nextId++;
     m_pending.push_back(
@@ -202,20 +228,45 @@ std::int64_t StampOf(msghdr& msg) {
     return RealtimeNs();
 }
 
+// What one recvmsg brings besides the bytes: the peer address (the sender, or from the error
+// queue the original destination) and the control messages.
+struct Incoming {
+    sockaddr_storage peer{};
+    alignas(cmsghdr) std::array<char, 512> control{};
+    iovec iov{};
+    msghdr msg{};
+};
+
+ssize_t Receive(int fd, int flags, std::uint8_t* data, std::size_t size, Incoming& in) {
+    in.iov = {data, size};
+    in.msg = {};
+    in.msg.msg_name = &in.peer;
+    in.msg.msg_namelen = sizeof in.peer;
+    in.msg.msg_iov = &in.iov;
+    in.msg.msg_iovlen = 1;
+    in.msg.msg_control = in.control.data();
+    in.msg.msg_controllen = in.control.size();
+    return ::recvmsg(fd, &in.msg, flags | MSG_DONTWAIT);
+}
+
+Address AddressOf(const sockaddr_storage& storage) {
+    if (storage.ss_family == AF_INET6) {
+        sockaddr_in6 a{};
+        std::memcpy(&a, &storage, sizeof a);
+        std::array<std::uint8_t, 16> bytes{};
+        std::memcpy(bytes.data(), &a.sin6_addr, 16);
+        return Address::IPv6(bytes, a.sin6_scope_id);
+    }
+    sockaddr_in a{};
+    std::memcpy(&a, &storage, sizeof a);
+    return Address(ntohl(a.sin_addr.s_addr));
+}
+
 void LinuxProbe::receiveAll() {
     if (!m_raw) receiveErrorQueue();
     for (int socketErrors = 0;;) {
-        sockaddr_in from{};
-        iovec iov{m_buffer.data(), m_buffer.size()};
-        alignas(cmsghdr) std::array<char, 256> control{};
-        msghdr msg{};
-        msg.msg_name = &from;
-        msg.msg_namelen = sizeof from;
-        msg.msg_iov = &iov;
-        msg.msg_iovlen = 1;
-        msg.msg_control = control.data();
-        msg.msg_controllen = control.size();
-        const ssize_t n = ::recvmsg(m_fd, &msg, MSG_DONTWAIT);
+        Incoming in;
+        const ssize_t n = Receive(m_fd, 0, m_buffer.data(), m_buffer.size(), in);
         if (n < 0) {
             // A datagram socket reports a queued ICMP error here: take it from the error queue.
             if (!m_raw && errno != EAGAIN && errno != EINTR && ++socketErrors < 8) {
@@ -225,50 +276,48 @@ void LinuxProbe::receiveAll() {
             if (errno == EINTR) continue;
             return;
         }
-        const std::int64_t stamp = StampOf(msg);
-        const auto m = m_raw ? ParseRawPacket(m_buffer.data(), std::size_t(n))
-                             : ParseDatagramReply(m_buffer.data(), std::size_t(n),
-                                                  ntohl(from.sin_addr.s_addr));
+        const std::int64_t stamp = StampOf(in.msg);
+        const std::size_t size = std::size_t(n);
+        const auto m = m_v6    ? ParseIcmp6Message(m_buffer.data(), size, AddressOf(in.peer))
+                       : m_raw ? ParseRawPacket(m_buffer.data(), size)
+                               : ParseDatagramReply(m_buffer.data(), size, AddressOf(in.peer));
         if (m) match(*m, stamp);
     }
 }
 
 void LinuxProbe::receiveErrorQueue() {
     for (;;) {
-        sockaddr_in target{};
-        iovec iov{m_buffer.data(), m_buffer.size()};
-        alignas(cmsghdr) std::array<char, 512> control{};
-        msghdr msg{};
-        msg.msg_name = &target;
-        msg.msg_namelen = sizeof target;
-        msg.msg_iov = &iov;
-        msg.msg_iovlen = 1;
-        msg.msg_control = control.data();
-        msg.msg_controllen = control.size();
-        const ssize_t n = ::recvmsg(m_fd, &msg, MSG_ERRQUEUE | MSG_DONTWAIT);
+        Incoming in;
+        const ssize_t n = Receive(m_fd, MSG_ERRQUEUE, m_buffer.data(), m_buffer.size(), in);
         if (n < 0) return;
         const sock_extended_err* ee = nullptr;
-        for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c))
-            if (c->cmsg_level == SOL_IP && c->cmsg_type == IP_RECVERR)
+        for (cmsghdr* c = CMSG_FIRSTHDR(&in.msg); c; c = CMSG_NXTHDR(&in.msg, c))
+            if ((c->cmsg_level == SOL_IP && c->cmsg_type == IP_RECVERR) ||
+                (c->cmsg_level == SOL_IPV6 && c->cmsg_type == IPV6_RECVERR))
                 ee = reinterpret_cast<const sock_extended_err*>(CMSG_DATA(c));
         // The payload is the header of our own request: its sequence says which one failed.
-        if (!ee || n < 8 || m_buffer[0] != kEcho) continue;
+        if (!ee || n < 8 || m_buffer[0] != (m_v6 ? kEcho6 : kEcho)) continue;
         const std::uint16_t sequence = std::uint16_t((m_buffer[6] << 8) | m_buffer[7]);
-        const std::uint32_t destination = ntohl(target.sin_addr.s_addr);
+        const Address destination = AddressOf(in.peer);
         auto it = std::find_if(m_pending.begin(), m_pending.end(), [&](const Pending& p) {
-            return p.sequence == sequence && p.destination == destination;
+            return p.sequence == sequence && p.destination.sameHost(destination);
         });
         if (it == m_pending.end()) continue;
-        if (ee->ee_origin == SO_EE_ORIGIN_ICMP) {
-            sockaddr_in offender;
-            std::memcpy(&offender, SO_EE_OFFENDER(ee), sizeof offender);
-            EchoMessage m;
-            m.type = ee->ee_type;
-            m.code = ee->ee_code;
-            m.from = ntohl(offender.sin_addr.s_addr);
+        EchoMessage m;
+        const bool icmp4 = ee->ee_origin == SO_EE_ORIGIN_ICMP;
+        if (icmp4 || (ee->ee_origin == SO_EE_ORIGIN_ICMP6 &&
+                      Icmp6ErrorAsIcmp(ee->ee_type, ee->ee_code, m.type, m.code))) {
+            if (icmp4) {
+                m.type = ee->ee_type;
+                m.code = ee->ee_code;
+            }
+            sockaddr_storage offender{};
+            std::memcpy(&offender, SO_EE_OFFENDER(ee),
+                        icmp4 ? sizeof(sockaddr_in) : sizeof(sockaddr_in6));
+            m.from = AddressOf(offender);
             m.sequence = sequence;
             m.echoDestination = destination;
-            match(m, StampOf(msg));
+            match(m, StampOf(in.msg));
         } else {
             EchoResult r;
             r.outcome = Outcome::Failed;
@@ -282,7 +331,7 @@ void LinuxProbe::receiveErrorQueue() {
 void LinuxProbe::match(const EchoMessage& m, std::int64_t receivedNs) {
     if (m_raw && m.ident != m_ident) return;  // another process's echo
     auto it = std::find_if(m_pending.begin(), m_pending.end(), [&](const Pending& p) {
-        return p.sequence == m.sequence && p.destination == m.echoDestination;
+        return p.sequence == m.sequence && p.destination.sameHost(m.echoDestination);
     });
     if (it == m_pending.end()) return;
     EchoResult r;
@@ -302,16 +351,29 @@ void LinuxProbe::match(const EchoMessage& m, std::int64_t receivedNs) {
         default:
             r.outcome = Outcome::Failed;
             r.errorCode = EPROTO;
-            r.detail = "ICMP parameter problem reported by " + FormatIPv4(m.from);
+            r.detail = "ICMP parameter problem reported by " + FormatAddress(m.from);
             break;
     }
     end(it, r);
 }
 
-void CommonOptions(int fd, bool raw) {
+void CommonOptions(int fd, bool raw, bool v6) {
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
     // Large echoes are fragmented like any ping's rather than refused for the path MTU.
+    if (v6) {
+        const int pmtu = IPV6_PMTUDISC_DONT;
+        ::setsockopt(fd, IPPROTO_IPV6, IPV6_MTU_DISCOVER, &pmtu, sizeof pmtu);
+        if (raw) {
+            icmp6_filter filter;
+            ICMP6_FILTER_SETBLOCKALL(&filter);
+            for (int type : {kEchoReply6, 1, 2, 3, 4}) ICMP6_FILTER_SETPASS(type, &filter);
+            ::setsockopt(fd, IPPROTO_ICMPV6, ICMP6_FILTER, &filter, sizeof filter);
+        } else {
+            ::setsockopt(fd, IPPROTO_IPV6, IPV6_RECVERR, &on, sizeof on);
+        }
+        return;
+    }
     const int pmtu = IP_PMTUDISC_DONT;
     ::setsockopt(fd, IPPROTO_IP, IP_MTU_DISCOVER, &pmtu, sizeof pmtu);
     if (raw) {
@@ -326,16 +388,19 @@ void CommonOptions(int fd, bool raw) {
 
 }  // namespace
 
-std::unique_ptr<IcmpProbe> OpenIcmpProbe(std::uint32_t source, SocketKind kind) {
+std::unique_ptr<IcmpProbe> OpenIcmpProbe(const Address& source, SocketKind kind) {
+    const bool v6 = source.v6;
+    const int family = v6 ? AF_INET6 : AF_INET;
+    const int protocol = v6 ? int(IPPROTO_ICMPV6) : int(IPPROTO_ICMP);
     int fd = -1;
     bool raw = false;
     int datagramError = 0;
     if (kind != SocketKind::Raw) {
-        fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
+        fd = ::socket(family, SOCK_DGRAM | SOCK_CLOEXEC, protocol);
         if (fd < 0) datagramError = errno;
     }
     if (fd < 0 && kind != SocketKind::Datagram) {
-        fd = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+        fd = ::socket(family, SOCK_RAW | SOCK_CLOEXEC, protocol);
         raw = fd >= 0;
         if (fd < 0) {
             const int err = errno;
@@ -344,27 +409,29 @@ std::unique_ptr<IcmpProbe> OpenIcmpProbe(std::uint32_t source, SocketKind kind) 
                                  "This program may not send ICMP echo requests: neither an ICMP "
                                  "datagram socket nor a raw socket is permitted. " +
                                      std::string(kHowToAllow));
-            throw ProbeError(err, "Cannot open an ICMP socket: " + ErrorText(err));
+            throw ProbeError(err, std::string("Cannot open an ") + (v6 ? "ICMPv6" : "ICMP") +
+                                      " socket: " + ErrorText(err));
         }
     }
     if (fd < 0) {
-        std::string text = "Cannot open an ICMP datagram socket: " + ErrorText(datagramError);
+        std::string text = std::string("Cannot open an ") + (v6 ? "ICMPv6" : "ICMP") +
+                           " datagram socket: " + ErrorText(datagramError);
         if (datagramError == EACCES || datagramError == EPERM)
             text += ". " + std::string(kHowToAllow);
         throw ProbeError(datagramError, text);
     }
     Fd guard(fd);
-    CommonOptions(fd, raw);
-    if (source != 0) {
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_addr.s_addr = htonl(source);
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+    CommonOptions(fd, raw, v6);
+    if (!source.isAny()) {
+        sockaddr_storage local{};
+        const socklen_t size = SocketAddress(source, local);
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&local), size) != 0) {
             const int err = errno;
-            throw ProbeError(err, "Cannot send from " + FormatIPv4(source) + ": " + ErrorText(err));
+            throw ProbeError(err,
+                             "Cannot send from " + FormatAddress(source) + ": " + ErrorText(err));
         }
     }
-    return std::make_unique<LinuxProbe>(guard.release(), raw);
+    return std::make_unique<LinuxProbe>(guard.release(), raw, v6);
 }
 
 }  // namespace icmp

@@ -1,6 +1,8 @@
-// Echo requests through the IP Helper echo API: IcmpSendEcho2Ex, one event per request, so
-// several requests can be in flight and wait() sleeps on their events. No administrator rights.
+// Echo requests through the IP Helper echo API: IcmpSendEcho2Ex (IPv4) or Icmp6SendEcho2 (IPv6),
+// one event per request, so several requests can be in flight and wait() sleeps on their
+// events. No administrator rights.
 #include <winsock2.h>
+#include <ws2tcpip.h>
 // winsock2 before the IP Helper headers.
 #include <iphlpapi.h>
 #include <windows.h>
@@ -8,6 +10,7 @@
 #include <icmpapi.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -45,6 +48,21 @@ std::string IpStatusText(DWORD status) {
     return wintext::SystemMessage(status);
 }
 
+// Icmp6ParseReplies' result; not every SDK's headers declare it (MinGW-w64's do not).
+struct Icmp6Reply {
+    IPV6_ADDRESS_EX Address;
+    ULONG Status;
+    unsigned int RoundTripTime;
+};
+
+sockaddr_in6 SocketAddress6(const Address& a) {
+    sockaddr_in6 s{};
+    s.sin6_family = AF_INET6;
+    std::memcpy(&s.sin6_addr, a.bytes.data(), 16);
+    s.sin6_scope_id = a.scope;
+    return s;
+}
+
 // One request in flight: the API writes into `reply` until `done` is signalled, so both live
 // until then even when the request was cancelled.
 struct Pending {
@@ -60,7 +78,7 @@ struct Pending {
 
 class WinProbe final : public IcmpProbe {
   public:
-    WinProbe(HANDLE icmp, std::uint32_t source, SendEcho2Ex send)
+    WinProbe(HANDLE icmp, const Address& source, SendEcho2Ex send)
         : m_icmp(icmp), m_source(source), m_send(send) {}
     ~WinProbe() override {
         IcmpCloseHandle(m_icmp);  // cancels what is still outstanding
@@ -77,6 +95,10 @@ class WinProbe final : public IcmpProbe {
         if (request.ttl < 0 || request.ttl > 255)
             throw ProbeError(ERROR_INVALID_PARAMETER,
                              "TTL " + std::to_string(request.ttl) + " is outside 1..255.");
+        if (request.destination.v6 != m_source.v6)
+            throw ProbeError(ERROR_INVALID_PARAMETER,
+                             "Cannot send to " + FormatAddress(request.destination) +
+                                 " from a prober of the other address family.");
         reap();
         auto p = std::make_unique<Pending>();
         p->done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -85,18 +107,28 @@ class WinProbe final : public IcmpProbe {
         for (size_t i = 0; i < p->data.size(); ++i)
             p->data[i] = static_cast<unsigned char>('a' + i % 23);
         // Room for the reply, its data, an ICMP error's quoted header and the status block.
-        p->reply.resize(sizeof(ICMP_ECHO_REPLY) + std::max<size_t>(p->data.size(), 64) + 8 + 64);
+        p->reply.resize(std::max(sizeof(ICMP_ECHO_REPLY), sizeof(Icmp6Reply)) +
+                        std::max<size_t>(p->data.size(), 64) + 8 + 64);
         IP_OPTION_INFORMATION options{};
         options.Ttl = static_cast<UCHAR>(request.ttl > 0 ? request.ttl : 128);
         const DWORD timeout = static_cast<DWORD>(std::max(1, request.timeoutMs));
-        const DWORD rc =
-            m_send(m_icmp, p->done, nullptr, nullptr, htonl(m_source), htonl(request.destination),
-                   p->data.empty() ? nullptr : p->data.data(), static_cast<WORD>(p->data.size()),
-                   &options, p->reply.data(), static_cast<DWORD>(p->reply.size()), timeout);
+        void* data = p->data.empty() ? nullptr : p->data.data();
+        const WORD dataSize = static_cast<WORD>(p->data.size());
+        const DWORD replySize = static_cast<DWORD>(p->reply.size());
+        DWORD rc = 0;
+        if (m_source.v6) {
+            sockaddr_in6 from = SocketAddress6(m_source), to = SocketAddress6(request.destination);
+            rc = Icmp6SendEcho2(m_icmp, p->done, nullptr, nullptr, &from, &to, data, dataSize,
+                                &options, p->reply.data(), replySize, timeout);
+        } else {
+            rc = m_send(m_icmp, p->done, nullptr, nullptr, htonl(m_source.v4),
+                        htonl(request.destination.v4), data, dataSize, &options, p->reply.data(),
+                        replySize, timeout);
+        }
         const DWORD err = rc == 0 ? GetLastError() : ERROR_SUCCESS;
         if (rc == 0 && err != ERROR_IO_PENDING)
             throw ProbeError(static_cast<int>(err), "Cannot send the echo request to " +
-                                                        FormatIPv4(request.destination) + ": " +
+                                                        FormatAddress(request.destination) + ": " +
                                                         IpStatusText(err));
         p->id = m_nextId++;
         p->deadline = GetTickCount64() + timeout + 2000;
@@ -141,7 +173,7 @@ class WinProbe final : public IcmpProbe {
         for (auto it = m_pending.begin(); it != m_pending.end();) {
             Pending& p = **it;
             if (WaitForSingleObject(p.done, 0) == WAIT_OBJECT_0) {
-                ended.push_back(Parse(p));
+                ended.push_back(Parse(p, m_source.v6));
             } else if (now >= p.deadline) {
                 // The API never answered: report the time-out, keep the buffer until it does.
                 EchoResult r;
@@ -166,16 +198,38 @@ class WinProbe final : public IcmpProbe {
         });
     }
 
-    static EchoResult Parse(Pending& p) {
+    static EchoResult Parse(Pending& p, bool v6) {
         EchoResult r;
         r.id = p.id;
-        const DWORD count = IcmpParseReplies(p.reply.data(), static_cast<DWORD>(p.reply.size()));
-        DWORD status =
-            count ? reinterpret_cast<ICMP_ECHO_REPLY*>(p.reply.data())->Status : GetLastError();
-        if (count) {
+        const DWORD size = static_cast<DWORD>(p.reply.size());
+        DWORD status = 0;
+        if (v6) {
+            const DWORD count = Icmp6ParseReplies(p.reply.data(), size);
+            const auto* reply = reinterpret_cast<Icmp6Reply*>(p.reply.data());
+            status = count ? reply->Status : GetLastError();
+            if (count) {
+                std::array<std::uint8_t, 16> bytes{};
+                std::memcpy(bytes.data(), reply->Address.sin6_addr, 16);
+                r.from = Address::IPv6(bytes, reply->Address.sin6_scope_id);
+                r.rttMs = reply->RoundTripTime;
+            }
+            // The IPv6 statuses share their numbers with IPv4 ones of other meaning.
+            if (status == IP_DEST_PROHIBITED) {
+                Unreachable(r, 13);
+                return r;
+            }
+            if (status == IP_DEST_SCOPE_MISMATCH) {
+                Unreachable(r, 1);
+                return r;
+            }
+        } else {
+            const DWORD count = IcmpParseReplies(p.reply.data(), size);
             const auto* reply = reinterpret_cast<ICMP_ECHO_REPLY*>(p.reply.data());
-            r.from = ntohl(reply->Address);
-            r.rttMs = reply->RoundTripTime;
+            status = count ? reply->Status : GetLastError();
+            if (count) {
+                r.from = ntohl(reply->Address);
+                r.rttMs = reply->RoundTripTime;
+            }
         }
         switch (status) {
             case IP_SUCCESS:
@@ -216,7 +270,7 @@ class WinProbe final : public IcmpProbe {
     }
 
     HANDLE m_icmp;
-    std::uint32_t m_source;
+    Address m_source;
     SendEcho2Ex m_send;
     std::uint64_t m_nextId = 1;
     std::vector<std::unique_ptr<Pending>> m_pending;
@@ -238,7 +292,8 @@ bool IsLocalAddress(std::uint32_t address) {
 
 }  // namespace
 
-std::unique_ptr<IcmpProbe> OpenIcmpProbe(std::uint32_t source, SocketKind kind) {
+std::unique_ptr<IcmpProbe> OpenIcmpProbe(const Address& sourceAddress, SocketKind kind) {
+    const std::uint32_t source = sourceAddress.v6 ? 0 : sourceAddress.v4;
     if (kind != SocketKind::Automatic)
         throw ProbeError(ERROR_NOT_SUPPORTED,
                          "Windows sends echo requests through the echo API only.");
@@ -248,13 +303,14 @@ std::unique_ptr<IcmpProbe> OpenIcmpProbe(std::uint32_t source, SocketKind kind) 
     if (source != 0 && !IsLocalAddress(source))
         throw ProbeError(ERROR_INVALID_PARAMETER, "The source address " + FormatIPv4(source) +
                                                       " is not an address of this machine.");
-    HANDLE handle = IcmpCreateFile();
+    // An IPv6 source that is not local is refused by the first send.
+    HANDLE handle = sourceAddress.v6 ? Icmp6CreateFile() : IcmpCreateFile();
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD err = GetLastError();
         throw ProbeError(static_cast<int>(err),
                          "Cannot open the echo API: " + wintext::SystemMessage(err));
     }
-    return std::make_unique<WinProbe>(handle, source, send);
+    return std::make_unique<WinProbe>(handle, sourceAddress, send);
 }
 
 }  // namespace icmp

@@ -31,15 +31,14 @@ void TncPing::PingHost(const QString& host) {
     m_responseTime = 0;
     m_remoteHost = host;
     QString error;
-    const auto destination = ResolveIPv4(host, error);
+    const auto destination = ResolveHost(host, !m_localHost.isEmpty(), error);
     if (!destination) throw EncPing(echo_status::kHostNotFound, error);
-    m_remoteHost = IPv4Text(*destination);
-
-    std::uint32_t source = 0;
-    if (!m_localHost.isEmpty()) icmp::ParseIPv4(m_localHost.toStdString(), source);
+    m_remoteHost = AddressText(*destination);
+    const icmp::Address source = SourceFor(m_localHost, *destination);
     icmp::EchoResult result;
     try {
-        auto probe = icmp::OpenIcmpProbe(source, m_kind);
+        auto probe =
+            m_openProbe ? m_openProbe(source, m_kind) : icmp::OpenIcmpProbe(source, m_kind);
         const std::uint64_t id = probe->send({*destination, 0, m_packetSize, m_timeout * 1000});
         for (bool done = false; !done;)
             for (const icmp::EchoResult& r : probe->wait(m_timeout * 1000 + 1000))
@@ -54,7 +53,7 @@ void TncPing::PingHost(const QString& host) {
         const EchoStatus status = DescribeEchoFailure(result);
         throw EncPing(status.code, status.description);
     }
-    m_responseSource = IPv4Text(result.from);
+    m_responseSource = AddressText(result.from);
     m_responseTime = int(std::lround(result.rttMs));
     deliver(OnResponse, "Response", this, ++m_requestId, m_responseSource,
             QStringLiteral("Success"), m_responseTime);

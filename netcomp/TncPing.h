@@ -41,6 +41,8 @@ class TncPing : public TncComponent {
 
     // Which socket the Linux backend uses (tests pin one; the default picks what is allowed).
     void setSocketKind(icmp::SocketKind kind) { m_kind = kind; }
+    // Where probers come from; empty (the default): the system's ICMP prober.
+    void setProbeOpener(icmp::ProbeOpener opener) { m_openProbe = std::move(opener); }
 
   private:
     int m_packetSize = 64;
@@ -51,4 +53,5 @@ class TncPing : public TncComponent {
     int m_responseTime = 0;
     int m_requestId = 0;
     icmp::SocketKind m_kind = icmp::SocketKind::Automatic;
+    icmp::ProbeOpener m_openProbe;
 };

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QTcpSocket>
 
 namespace {
@@ -29,6 +30,19 @@ int StatusOf(QAbstractSocket::SocketError e) {
         default:
             return 10050;
     }
+}
+
+// " in 0.4 ms": how long the attempt took, to a tenth of a millisecond.
+QString Took(const QElapsedTimer& t) {
+    return QStringLiteral(" in %1 ms").arg(double(t.nsecsElapsed()) / 1e6, 0, 'f', 1);
+}
+
+// host:port, an IPv6 address in brackets.
+QString Endpoint(const QHostAddress& a, quint16 port) {
+    const QString host = a.protocol() == QAbstractSocket::IPv6Protocol
+                             ? QLatin1Char('[') + a.toString() + QLatin1Char(']')
+                             : a.toString();
+    return host + QLatin1Char(':') + QString::number(port);
 }
 
 }  // namespace
@@ -65,19 +79,24 @@ void TncTelnet::setConnected(bool on) {
     m_socket.reset(new QTcpSocket);
     m_attemptPending = true;
     QTcpSocket* s = m_socket.get();
-    QObject::connect(s, &QTcpSocket::connected, s, [this, s] {
+    // The connect time runs from the end of the name lookup, so it is the connection's alone.
+    auto took = std::make_shared<QElapsedTimer>();
+    took->start();
+    QObject::connect(s, &QTcpSocket::hostFound, s, [took] { took->start(); });
+    QObject::connect(s, &QTcpSocket::connected, s, [this, s, took] {
         m_connected = true;
-        attemptEnded(0, QStringLiteral("Connected to %1:%2")
-                            .arg(s->peerAddress().toString())
-                            .arg(s->peerPort()));
+        attemptEnded(0, QStringLiteral("Connected to ") +
+                            Endpoint(s->peerAddress(), s->peerPort()) + Took(*took));
     });
-    QObject::connect(s, &QTcpSocket::errorOccurred, s, [this, s](QAbstractSocket::SocketError e) {
-        if (m_attemptPending) {
-            const QString text = s->errorString();
-            m_socket.reset();
-            attemptEnded(StatusOf(e), text);
-        }
-    });
+    QObject::connect(s, &QTcpSocket::errorOccurred, s,
+                     [this, s, took](QAbstractSocket::SocketError e) {
+                         if (m_attemptPending) {
+                             QString text = s->errorString();
+                             if (e != QAbstractSocket::HostNotFoundError) text += Took(*took);
+                             m_socket.reset();
+                             attemptEnded(StatusOf(e), text);
+                         }
+                     });
     QObject::connect(s, &QTcpSocket::disconnected, s, [this] {
         if (m_connected) closeSocket(true, QStringLiteral("Connection closed by the remote host"));
     });

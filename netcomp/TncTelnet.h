@@ -10,7 +10,9 @@ class QTcpSocket;
 
 // A plain TCP client: connects to RemoteHost:RemotePort, sends nothing and discards whatever
 // arrives. The outcome of an attempt comes as OnConnected (StatusCode 0, or the failure's code
-// and Qt's description of it), the end of an established connection as OnDisconnected; both
+// and Qt's description of it, followed by how long the attempt took after the name lookup:
+// "Connected to 127.0.0.1:18080 in 0.4 ms", "Connection refused in 0.1 ms"; an IPv6 peer is
+// written "[::1]:18080"), the end of an established connection as OnDisconnected; both
 // are raised while the program processes its events, or from within Disconnect and a write of
 // false to Connected.
 // Failure codes follow the Windows socket numbers technicians know: 10061 refused, 10060 timed

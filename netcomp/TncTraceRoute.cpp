@@ -1,16 +1,12 @@
 #include "TncTraceRoute.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QHostInfo>
 #include <QScopeGuard>
-#include <algorithm>
-#include <cmath>
-#include <map>
-#include <vector>
 
 #include "EchoStatus.h"
 #include "HostAddress.h"
+#include "TraceSequencer.h"
 
 namespace {
 constexpr int kProbesAhead = 16;
@@ -54,11 +50,15 @@ void TncTraceRoute::Reset() {
     if (m_tracing) m_reset = true;
 }
 
-QString TncTraceRoute::hopText(std::uint32_t address) const {
-    const QString text = IPv4Text(address);
+QString TncTraceRoute::hopText(const icmp::Address& address) const {
+    const QString text = AddressText(address);
     if (!m_resolveNames) return text;
     const QString name = QHostInfo::fromName(text).hostName();
     return name.isEmpty() || name == text ? text : name + QStringLiteral(" [") + text + ']';
+}
+
+std::chrono::steady_clock::time_point TncTraceRoute::now() const {
+    return m_now ? m_now() : std::chrono::steady_clock::now();
 }
 
 void TncTraceRoute::TraceTo(const QString& host) {
@@ -66,14 +66,13 @@ void TncTraceRoute::TraceTo(const QString& host) {
         throw EncTraceRoute(echo_status::kGeneralFailure,
                             QStringLiteral("A trace route is already running"));
     QString error;
-    const auto destination = ResolveIPv4(host, error);
+    const auto destination = ResolveHost(host, !m_localHost.isEmpty(), error);
     if (!destination) throw EncTraceRoute(echo_status::kHostNotFound, error);
-    std::uint32_t source = 0;
-    if (!m_localHost.isEmpty()) icmp::ParseIPv4(m_localHost.toStdString(), source);
+    const icmp::Address source = SourceFor(m_localHost, *destination);
 
     std::unique_ptr<icmp::IcmpProbe> probe;
     try {
-        probe = icmp::OpenIcmpProbe(source, m_kind);
+        probe = m_openProbe ? m_openProbe(source, m_kind) : icmp::OpenIcmpProbe(source, m_kind);
     } catch (const icmp::ProbeError& e) {
         throw EncTraceRoute(e.code, QString::fromStdString(e.what()));
     }
@@ -82,62 +81,29 @@ void TncTraceRoute::TraceTo(const QString& host) {
     m_reset = false;
     const auto done = qScopeGuard([this] { m_tracing = m_reset = false; });
 
-    struct Hop {
-        bool answered = false;
-        bool ended = false;  // this hop closes the route (destination or unreachable)
-        bool known = false;
-        std::uint32_t from = 0;
-        int duration = 0;
-    };
-    const int limit = m_hopLimit;  // fixed for this trace even if changed meanwhile
-    std::vector<Hop> hops(std::size_t(limit) + 1);  // by TTL; [0] unused
-    std::map<std::uint64_t, int> ttlOf;
-    int nextToSend = 1, nextToReport = 1, lastTtl = limit;
-    const QDeadlineTimer deadline{std::chrono::seconds(m_timeout)};
-
+    // The hop limit and time-outs are fixed for this trace even if changed meanwhile.
+    TraceSequencer route(m_hopLimit, kProbesAhead, now() + std::chrono::seconds(m_timeout));
+    const int hopTimeoutMs = m_hopTimeout * 1000;
     for (;;) {
-        while (nextToSend <= lastTtl && nextToSend < nextToReport + kProbesAhead) {
+        while (const int ttl = route.nextTtl()) {
             try {
-                ttlOf[probe->send({*destination, nextToSend, kProbeData, m_hopTimeout * 1000})] =
-                    nextToSend;
+                route.sent(probe->send({*destination, ttl, kProbeData, hopTimeoutMs}), ttl);
             } catch (const icmp::ProbeError& e) {
                 throw EncTraceRoute(e.code, QString::fromStdString(e.what()));
             }
-            ++nextToSend;
         }
-        while (nextToReport <= lastTtl && hops[std::size_t(nextToReport)].known) {
-            const Hop& hop = hops[std::size_t(nextToReport)];
-            deliver(OnHop, "Hop", this, nextToReport - 1,
-                    hop.answered ? hopText(hop.from) : QString(), hop.duration);
-            if (m_reset || hop.ended) return;
-            ++nextToReport;
+        while (const auto hop = route.takeHop()) {
+            deliver(OnHop, "Hop", this, hop->ttl - 1,
+                    hop->answered ? hopText(hop->from) : QString(), hop->durationMs);
+            if (m_reset) return;
         }
-        if (nextToReport > lastTtl) return;
-        if (deadline.hasExpired())
+        if (route.finished()) return;
+        if (route.expired(now()))
             throw EncTraceRoute(
                 echo_status::kTimedOut,
                 QStringLiteral("Trace route timed out after %1 seconds").arg(m_timeout));
 
-        const int slice =
-            int(std::min<qint64>(kSliceMs, std::max<qint64>(0, deadline.remainingTime())));
-        for (const icmp::EchoResult& r : probe->wait(slice)) {
-            const auto it = ttlOf.find(r.id);
-            if (it == ttlOf.end()) continue;
-            const int ttl = it->second;
-            ttlOf.erase(it);
-            if (ttl > lastTtl) continue;
-            Hop& hop = hops[std::size_t(ttl)];
-            hop.known = true;
-            if (r.outcome == icmp::Outcome::TimedOut || r.outcome == icmp::Outcome::Failed)
-                continue;
-            hop.answered = true;
-            hop.from = r.from;
-            hop.duration = std::max(1, int(std::lround(r.rttMs)));
-            if (r.outcome == icmp::Outcome::Reply || r.outcome == icmp::Outcome::Unreachable) {
-                hop.ended = true;
-                lastTtl = ttl;  // nothing beyond the end of the route is reported
-            }
-        }
+        for (const icmp::EchoResult& r : probe->wait(route.waitMs(now(), kSliceMs))) route.ended(r);
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         if (m_reset) return;
     }

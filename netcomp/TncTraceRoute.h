@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <functional>
 
 #include "IcmpProbe.h"
@@ -49,9 +50,15 @@ class TncTraceRoute : public TncComponent {
 
     // Which socket the Linux backend uses (tests pin one; the default picks what is allowed).
     void setSocketKind(icmp::SocketKind kind) { m_kind = kind; }
+    // Where probers come from; empty (the default): the system's ICMP prober.
+    void setProbeOpener(icmp::ProbeOpener opener) { m_openProbe = std::move(opener); }
+    // The clock of the trace's deadline; empty (the default): std::chrono::steady_clock.
+    using SteadyNow = std::function<std::chrono::steady_clock::time_point()>;
+    void setSteadyClock(SteadyNow now) { m_now = std::move(now); }
 
   private:
-    QString hopText(std::uint32_t address) const;
+    QString hopText(const icmp::Address& address) const;
+    std::chrono::steady_clock::time_point now() const;
 
     int m_hopLimit = 64;
     int m_hopTimeout = 10;
@@ -61,4 +68,6 @@ class TncTraceRoute : public TncComponent {
     bool m_tracing = false;
     bool m_reset = false;
     icmp::SocketKind m_kind = icmp::SocketKind::Automatic;
+    icmp::ProbeOpener m_openProbe;
+    SteadyNow m_now;
 };

@@ -7,18 +7,13 @@
 #include "NetNs.h"
 #include "Root.h"
 #include "RouteChain.h"
+#include "TestAddress.h"
 
 using namespace icmp;
 
 namespace {
 
 constexpr std::uint32_t kLoopback = 0x7f000001;
-
-std::uint32_t Ip(const std::string& text) {
-    std::uint32_t a = 0;
-    EXPECT_TRUE(ParseIPv4(text, a)) << text;
-    return a;
-}
 
 // Waits until every request in flight has ended (bounded), keyed by id.
 std::map<std::uint64_t, EchoResult> Collect(IcmpProbe& probe, int boundMs = 5000) {
@@ -123,5 +118,50 @@ TEST(IcmpProbe, RouterErrorsAndSilenceAcrossARouter) {
         EXPECT_EQ(results.at(unreachable).from, chain.hopAddress(1));
         EXPECT_EQ(results.at(unreachable).icmpCode, 1);  // host unreachable
         EXPECT_EQ(results.at(dropped).outcome, Outcome::TimedOut);
+    }
+}
+
+// The same over IPv6: echoes on loopback, then a router's time exceeded and unreachable, a
+// prohibited route and a dropped echo, for each socket kind.
+TEST(IcmpProbe, IPv6EchoesAndRouterErrors) {
+    VT_REQUIRE_ROOT();
+    for (const KindCase& k : kKinds) {
+        SCOPED_TRACE(k.name);
+        RouteChain chain(1);
+        AllowDatagram(chain.client());
+        chain.client().exec("ip -6 route add fd88::/16 via " + chain.hopAddress6(1));
+        chain.router(1).exec(
+            "ip -6 route add unreachable fd88:1::/32 && "
+            "ip -6 route add prohibit fd88:2::/32");
+        chain.server().exec(
+            "nft add table ip6 t && nft add chain ip6 t in "
+            "{ type filter hook input priority 0 \\; } && "
+            "nft add rule ip6 t in icmpv6 type echo-request ip6 hoplimit 199 drop");
+        NsEnter in(chain.client());
+        auto probe = OpenIcmpProbe(Address::AnyIPv6(), k.kind);
+        const Address server = Ip(chain.serverAddress6());
+        std::map<std::uint64_t, const char*> what;
+        const auto loop = probe->send({Ip("::1"), 0, 5000, 2000});
+        const auto reply = probe->send({server, 0, 32, 2000});
+        const auto hop1 = probe->send({server, 1, 32, 2000});
+        const auto unreachable = probe->send({Ip("fd88:1::1"), 0, 32, 2000});
+        const auto prohibited = probe->send({Ip("fd88:2::1"), 0, 32, 2000});
+        const auto dropped = probe->send({server, 200, 32, 300});  // arrives with hop limit 199
+        const auto results = Collect(*probe);
+        ASSERT_EQ(results.size(), 6u);
+        EXPECT_EQ(results.at(loop).outcome, Outcome::Reply);
+        EXPECT_EQ(results.at(loop).from, Ip("::1"));
+        EXPECT_EQ(results.at(reply).outcome, Outcome::Reply);
+        EXPECT_EQ(results.at(reply).from, server);
+        EXPECT_EQ(results.at(hop1).outcome, Outcome::TimeExceeded);
+        EXPECT_EQ(results.at(hop1).from, Ip(chain.hopAddress6(1)));
+        EXPECT_EQ(results.at(unreachable).outcome, Outcome::Unreachable);
+        EXPECT_EQ(results.at(unreachable).from, Ip(chain.hopAddress6(1)));
+        EXPECT_EQ(results.at(unreachable).icmpCode, 0);  // no route: the net is unreachable
+        EXPECT_EQ(results.at(prohibited).outcome, Outcome::Unreachable);
+        EXPECT_EQ(results.at(prohibited).icmpCode, 13);
+        EXPECT_EQ(results.at(dropped).outcome, Outcome::TimedOut);
+        EXPECT_THROW(probe->send({server.v6 ? Address(kLoopback) : server, 0, 32, 100}), ProbeError)
+            << "an IPv6 prober sends no IPv4 echo";
     }
 }

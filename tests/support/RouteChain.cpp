@@ -115,9 +115,18 @@ std::string RouteChain::text(std::uint32_t a) {
            std::to_string((a >> 8) & 255) + "." + std::to_string(a & 255);
 }
 
+std::string RouteChain::linkAddress6(int link, int end) {
+    return "fd77:" + std::to_string(link) + "::" + std::to_string(end);
+}
+
 RouteChain::RouteChain(int routers, const std::map<int, int>& delayMs) {
     const int nodes = routers + 2;
-    for (int i = 0; i < nodes; ++i) m_nodes.push_back(std::make_unique<NetNs>("reach"));
+    for (int i = 0; i < nodes; ++i) {
+        m_nodes.push_back(std::make_unique<NetNs>("reach"));
+        // No duplicate address detection: IPv6 addresses, link-local ones too, work at once.
+        m_nodes.back()->exec(
+            "sysctl -qw net.ipv6.conf.default.accept_dad=0 net.ipv6.conf.all.accept_dad=0");
+    }
     for (int link = 1; link < nodes; ++link) {
         NetNs& left = *m_nodes[std::size_t(link - 1)];
         NetNs& right = *m_nodes[std::size_t(link)];
@@ -132,17 +141,26 @@ RouteChain::RouteChain(int routers, const std::map<int, int>& delayMs) {
         } else {
             Link(left, l, la, right, r, ra);
         }
+        left.exec("ip -6 addr add " + linkAddress6(link, 1) + "/64 dev " + l + " nodad");
+        right.exec("ip -6 addr add " + linkAddress6(link, 2) + "/64 dev " + r + " nodad");
     }
     // Node n (0 = client) reaches links left of it through its left neighbour and links right
     // of it through its right neighbour.
     for (int n = 0; n < nodes; ++n) {
         NetNs& ns = *m_nodes[std::size_t(n)];
-        if (n > 0 && n < nodes - 1) ns.exec("sysctl -qw net.ipv4.ip_forward=1");
+        // ICMPv6 errors are rate-limited to one a second by default: traces follow each other.
+        std::string setup = "sysctl -qw net.ipv6.icmp.ratelimit=0";
+        if (n > 0 && n < nodes - 1)
+            setup += " net.ipv4.ip_forward=1 net.ipv6.conf.all.forwarding=1";
         for (int link = 1; link < nodes; ++link) {
             if (link == n || link == n + 1) continue;  // directly connected
-            const std::uint32_t via = link < n ? linkAddress(n, 1) : linkAddress(n + 1, 2);
-            ns.exec("ip route add " + text(linkAddress(link, 0)) + "/24 via " + text(via));
+            const bool left = link < n;
+            const std::uint32_t via = left ? linkAddress(n, 1) : linkAddress(n + 1, 2);
+            const std::string via6 = left ? linkAddress6(n, 1) : linkAddress6(n + 1, 2);
+            setup += " && ip route add " + text(linkAddress(link, 0)) + "/24 via " + text(via) +
+                     " && ip -6 route add fd77:" + std::to_string(link) + "::/64 via " + via6;
         }
+        ns.exec(setup);
     }
 }
 
@@ -154,5 +172,8 @@ void RouteChain::silence(int i) {
     router(i).exec(
         "nft add table ip silent && "
         "nft add chain ip silent out { type filter hook output priority 0 \\; } && "
-        "nft add rule ip silent out icmp type { time-exceeded, destination-unreachable } drop");
+        "nft add rule ip silent out icmp type { time-exceeded, destination-unreachable } drop && "
+        "nft add table ip6 silent && "
+        "nft add chain ip6 silent out { type filter hook output priority 0 \\; } && "
+        "nft add rule ip6 silent out icmpv6 type { time-exceeded, destination-unreachable } drop");
 }

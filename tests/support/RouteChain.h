@@ -4,8 +4,9 @@
 //
 //   client --link 1-- r1 --link 2-- r2 ... rN --link N+1-- server
 //
-// Link k is the subnet 10.77.k.0/24: its left end has .1, its right end .2. Routers forward;
-// everyone has routes to every subnet, so hop i answers from 10.77.i.2. Any link can delay each
+// Link k is the subnet 10.77.k.0/24 and fd77:k::/64: its left end has .1 and fd77:k::1, its
+// right end .2 and fd77:k::2. Routers forward both families; everyone has routes to every subnet,
+// so hop i answers from 10.77.i.2 and fd77:i::2. Any link can delay each
 // frame by a fixed time in both directions: these kernels have no netem, so the link is then a
 // pair of TAP devices joined by DelayWire, a user-space layer-2 forwarder (it adds no hop).
 
@@ -50,8 +51,13 @@ class RouteChain {
     std::uint32_t clientAddress() const { return linkAddress(1, 1); }
     std::uint32_t serverAddress() const { return linkAddress(routers() + 1, 2); }
     std::uint32_t hopAddress(int i) const { return linkAddress(i, 2); }  // router i, or server
+    // The same over IPv6, as text ("fd77:1::2").
+    static std::string linkAddress6(int link, int end);
+    std::string serverAddress6() const { return linkAddress6(routers() + 1, 2); }
+    std::string hopAddress6(int i) const { return linkAddress6(i, 2); }
 
-    // Router i stops answering with ICMP errors (time exceeded, unreachable): a silent hop.
+    // Router i stops answering with ICMP and ICMPv6 errors (time exceeded, unreachable): a
+    // silent hop.
     void silence(int i);
 
   private:

@@ -10,7 +10,7 @@ using namespace icmp;
 
 namespace {
 
-std::uint32_t Address(const std::string& text) {
+std::uint32_t Dotted(const std::string& text) {
     std::uint32_t a = 0;
     if (!ParseIPv4(text, a)) throw std::invalid_argument("not a dotted quad: " + text);
     return a;
@@ -19,11 +19,12 @@ std::uint32_t Address(const std::string& text) {
 std::string Describe(const EchoResult& r) {
     switch (r.outcome) {
         case Outcome::Reply:
-            return "reply from " + FormatIPv4(r.from);
+            return "reply from " + FormatAddress(r.from);
         case Outcome::TimeExceeded:
-            return "time exceeded from " + FormatIPv4(r.from);
+            return "time exceeded from " + FormatAddress(r.from);
         case Outcome::Unreachable:
-            return "unreachable code " + std::to_string(r.icmpCode) + " from " + FormatIPv4(r.from);
+            return "unreachable code " + std::to_string(r.icmpCode) + " from " +
+                   FormatAddress(r.from);
         case Outcome::TimedOut:
             return "timed out";
         case Outcome::Failed:
@@ -65,8 +66,8 @@ int Echo(const Args& a) {
         return 2;
     }
     EchoRequest request;
-    request.destination = Address(a[0]);
-    const std::uint32_t source = a.size() > 1 && a[1] != "-" ? Address(a[1]) : 0;
+    request.destination = Dotted(a[0]);
+    const std::uint32_t source = a.size() > 1 && a[1] != "-" ? Dotted(a[1]) : 0;
     request.ttl = Number(a, 2, request.ttl);
     request.timeoutMs = Number(a, 3, request.timeoutMs);
     request.dataSize = Number(a, 4, request.dataSize);
@@ -92,7 +93,7 @@ int Trace(const Args& a) {
         std::printf("usage: trace destination [maxHops]\n");
         return 2;
     }
-    const std::uint32_t destination = Address(a[0]);
+    const std::uint32_t destination = Dotted(a[0]);
     const int maxHops = Number(a, 1, 8);
     auto probe = OpenIcmpProbe();
     for (int ttl = 1; ttl <= maxHops; ++ttl) {
