@@ -15,6 +15,7 @@
 
 #include "PadColumn.h"
 #include "StandardError.h"
+#include "WindowHelpers.h"
 #include "uIPTool.h"
 
 namespace {
@@ -22,16 +23,9 @@ namespace {
 constexpr int kLabelWidth = 18;
 constexpr int kLogLimit = 100;
 
-QFont courier(bool bold = false) {
-    QFont f(QStringLiteral("Courier New"));
-    f.setStyleHint(QFont::TypeWriter);
-    f.setBold(bold);
-    return f;
-}
-
 QLabel* heading(const QString& text, QWidget* parent) {
     auto* l = new QLabel(text, parent);
-    l->setFont(courier(true));
+    l->setFont(FixedPitchFont(true));
     l->setStyleSheet(QStringLiteral("color: red;"));
     return l;
 }
@@ -80,7 +74,7 @@ void TfNIC::buildControls() {
 
     Label3 = heading(QStringLiteral("Network Interfaces Card."), this);
     lbNIC = new QListWidget(this);
-    lbNIC->setFont(courier(true));
+    lbNIC->setFont(FixedPitchFont(true));
     lbNIC->setCursor(Qt::PointingHandCursor);
     lbNIC->setMinimumWidth(330);
     Label7 = new QLabel(QStringLiteral("!!เปิดโปรแกรมด้วย Run As Administrator.."), this);
@@ -139,7 +133,7 @@ void TfNIC::buildControls() {
     Label4 = heading(QStringLiteral("Adapter Information"), this);
     mmInfo = new QPlainTextEdit(this);
     mmInfo->setReadOnly(true);
-    mmInfo->setFont(courier());
+    mmInfo->setFont(FixedPitchFont());
     mmInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mmInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
     QPalette pal = mmInfo->palette();
@@ -149,7 +143,7 @@ void TfNIC::buildControls() {
     mmInfo->setMinimumSize(620, 230);
 
     LogBox = new QListWidget(this);
-    LogBox->setFont(courier());
+    LogBox->setFont(FixedPitchFont());
     LogBox->setMinimumHeight(150);
 
     auto* buttons = new QHBoxLayout;
@@ -191,8 +185,7 @@ void TfNIC::buildControls() {
 
 void TfNIC::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CenterOnScreen(this);
 }
 
 void TfNIC::closeEvent(QCloseEvent* event) {

@@ -6,6 +6,7 @@
 
 #include "Dialogs.h"
 #include "StandardError.h"
+#include "WindowHelpers.h"
 #include "uIPTool.h"
 #include "uNIC.h"
 
@@ -14,19 +15,14 @@ namespace {
 // The window's action controls are disabled and the hourglass shown for the guard's lifetime.
 class Busy {
   public:
-    explicit Busy(TfNIC& window) : m_window(window) {
-        m_window.DisableControls();
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~Busy() {
-        m_window.EnableControls();
-        QApplication::restoreOverrideCursor();
-    }
+    explicit Busy(TfNIC& window) : m_window(window) { m_window.DisableControls(); }
+    ~Busy() { m_window.EnableControls(); }
     Busy(const Busy&) = delete;
     Busy& operator=(const Busy&) = delete;
 
   private:
     TfNIC& m_window;
+    BusyCursor m_cursor;
 };
 
 // Message of any failure; the management interface's own messages are UTF-8.

@@ -41,8 +41,9 @@ std::string ErrorText(int err) {
 }
 
 const char* const kHowToAllow =
-    "Allow unprivileged echo with \"sysctl -w net.ipv4.ping_group_range='0 2147483647'\", "
-    "or give the program raw-socket rights with \"setcap cap_net_raw+ep <program>\".";
+    "Allow echo without administrator rights for every group with \"sudo sysctl -w "
+    "net.ipv4.ping_group_range='0 2147483647'\" (lasting: the same setting in /etc/sysctl.d/), "
+    "as most desktops already have it.";
 
 class Fd {
   public:
