@@ -1,14 +1,11 @@
 #include <QDateTime>
 #include <QStringList>
 
+#include "IPInfoErrors.h"
 #include "NetworkManager.h"
 #include "NmAdapterService.h"
 
 namespace {
-
-// Error numbers of the DHCP actions through NetworkManager.
-constexpr int kNetworkManagerFailed = 11010;
-constexpr int kDhcpNotEnabled = 11011;
 
 QString ipv4Method(NmSession& nm, const QDBusObjectPath& profile) {
     if (profile.path() == QLatin1String("/")) return {};
@@ -24,7 +21,8 @@ QDBusObjectPath dhcpDevice(NmSession& nm, const AdapterRecord& adapter, QDBusObj
     const QDBusObjectPath device = nm.deviceByIface(iface);
     profile = nm.profileOf(device);
     if (ipv4Method(nm, profile) != QLatin1String("auto"))
-        throw EncIPInfo(kDhcpNotEnabled, QStringLiteral("DHCP is not enabled on ") + iface);
+        throw EncIPInfo(ipinfo_error::kDhcpNotEnabled,
+                        QStringLiteral("DHCP is not enabled on ") + iface);
     return device;
 }
 
@@ -34,7 +32,7 @@ void withNetworkManager(Action action) {
         NmSession nm;
         action(nm);
     } catch (const NmError& e) {
-        throw EncIPInfo(kNetworkManagerFailed, e.message());
+        throw EncIPInfo(ipinfo_error::kNetworkManagerFailed, e.message());
     }
 }
 

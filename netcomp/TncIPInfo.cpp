@@ -2,12 +2,9 @@
 
 #include <utility>
 
-namespace {
+#include "IPInfoErrors.h"
 
-// Error numbers of this component.
-constexpr int kNoAdapterSelected = 11001;
-constexpr int kNotSupported = 11002;
-constexpr int kQueryFailed = 11003;
+namespace {
 
 std::shared_ptr<AdapterService>& DefaultServiceSlot() {
     static std::shared_ptr<AdapterService> service = std::make_shared<AdapterService>();
@@ -19,11 +16,13 @@ std::shared_ptr<AdapterService>& DefaultServiceSlot() {
 void AdapterService::enrich(std::vector<AdapterRecord>&) {}
 
 void AdapterService::release(const AdapterRecord&) {
-    throw EncIPInfo(kNotSupported, QStringLiteral("DHCP release is not supported here"));
+    throw EncIPInfo(ipinfo_error::kNotSupported,
+                    QStringLiteral("DHCP release is not supported here"));
 }
 
 void AdapterService::renew(const AdapterRecord&) {
-    throw EncIPInfo(kNotSupported, QStringLiteral("DHCP renew is not supported here"));
+    throw EncIPInfo(ipinfo_error::kNotSupported,
+                    QStringLiteral("DHCP renew is not supported here"));
 }
 
 std::shared_ptr<AdapterService> DefaultAdapterService() {
@@ -61,9 +60,9 @@ int TncIPInfo::AdapterCount() {
 
 void TncIPInfo::setAdapterIndex(int index) {
     if (!m_taken && !refresh())
-        throw EncIPInfo(kQueryFailed, QStringLiteral("Cannot read the network adapters: ") +
-                                          m_error + QStringLiteral(" (") +
-                                          QString::number(m_errorCode) + u')');
+        throw EncIPInfo(ipinfo_error::kQueryFailed,
+                        QStringLiteral("Cannot read the network adapters: ") + m_error +
+                            QStringLiteral(" (") + QString::number(m_errorCode) + u')');
     m_index = index;
     m_details.reset();
 }
@@ -151,14 +150,16 @@ bool TncIPInfo::AdapterDHCPEnabled() const {
 
 void TncIPInfo::DHCPRelease() {
     const AdapterRecord* a = selected();
-    if (!a) throw EncIPInfo(kNoAdapterSelected, QStringLiteral("No adapter selected"));
+    if (!a)
+        throw EncIPInfo(ipinfo_error::kNoAdapterSelected, QStringLiteral("No adapter selected"));
     m_details.reset();  // shown again afterwards with what the lease left
     m_service->release(*a);
 }
 
 void TncIPInfo::DHCPRenew() {
     const AdapterRecord* a = selected();
-    if (!a) throw EncIPInfo(kNoAdapterSelected, QStringLiteral("No adapter selected"));
+    if (!a)
+        throw EncIPInfo(ipinfo_error::kNoAdapterSelected, QStringLiteral("No adapter selected"));
     m_details.reset();
     m_service->renew(*a);
 }
