@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
@@ -272,8 +273,15 @@ TEST(Tray, SyslogWindowOpensCentredOverTheMainWindow) {
     w->move(0, 0);
     syslog.resize(syslog.minimumSizeHint());
     program.open();
-    const QPoint offset = syslog.frameGeometry().center() - w->frameGeometry().center();
-    EXPECT_LE(offset.manhattanLength(), 4) << offset.x() << "," << offset.y();  // halves rounded
+    const QRect area = w->screen()->availableGeometry();
+    QRect centred = syslog.frameGeometry();
+    centred.moveCenter(w->frameGeometry().center());
+    if (area.contains(centred)) {
+        const QPoint offset = syslog.frameGeometry().center() - w->frameGeometry().center();
+        EXPECT_LE(offset.manhattanLength(), 4) << offset.x() << "," << offset.y();  // halves
+    } else {  // larger fonts (Wine's) leave no room: as near as the screen allows
+        EXPECT_TRUE(area.contains(syslog.frameGeometry().topLeft()));
+    }
 
     syslog.move(syslog.pos() + QPoint(-20, 15));
     const QPoint moved = syslog.pos();

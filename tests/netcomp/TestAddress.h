@@ -2,8 +2,14 @@
 
 // Prober addresses from text in tests: a dotted quad or an IPv6 literal (no zone).
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
+#endif
 
+#include <array>
 #include <cstring>
 #include <ostream>
 #include <stdexcept>

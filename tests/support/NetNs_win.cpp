@@ -60,11 +60,3 @@ RouteChain::~RouteChain() = default;
 void RouteChain::silence(int) {
     NoNamespaces();
 }
-// The chain's addressing is plain arithmetic, the same as on Linux.
-std::uint32_t RouteChain::linkAddress(int link, int end) {
-    return (10u << 24) | (77u << 16) | (std::uint32_t(link) << 8) | std::uint32_t(end);
-}
-std::string RouteChain::text(std::uint32_t a) {
-    return std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 255) + "." +
-           std::to_string((a >> 8) & 255) + "." + std::to_string(a & 255);
-}

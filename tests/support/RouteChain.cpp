@@ -106,19 +106,6 @@ DelayWire::~DelayWire() {
 
 // ---- RouteChain ----
 
-std::uint32_t RouteChain::linkAddress(int link, int end) {
-    return (10u << 24) | (77u << 16) | (std::uint32_t(link) << 8) | std::uint32_t(end);
-}
-
-std::string RouteChain::text(std::uint32_t a) {
-    return std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 255) + "." +
-           std::to_string((a >> 8) & 255) + "." + std::to_string(a & 255);
-}
-
-std::string RouteChain::linkAddress6(int link, int end) {
-    return "fd77:" + std::to_string(link) + "::" + std::to_string(end);
-}
-
 RouteChain::RouteChain(int routers, const std::map<int, int>& delayMs) {
     const int nodes = routers + 2;
     for (int i = 0; i < nodes; ++i) {

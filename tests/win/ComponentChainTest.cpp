@@ -116,15 +116,18 @@ TEST_F(Chain, TelnetAcceptedOnTheAdapterRefusedBeyondTheRouter) {
     telnet.setRemotePort(server.serverPort());
     telnet.setConnected(true);
     ASSERT_TRUE(ProcessUntil([&] { return !seen.isEmpty(); }, 5000));
-    EXPECT_EQ(seen.first(),
-              QStringLiteral("0 Connected to %1:%2").arg(kHost).arg(server.serverPort()));
+    EXPECT_TRUE(seen.first().startsWith(
+        QStringLiteral("0 Connected to %1:%2 in ").arg(kHost).arg(server.serverPort())))
+        << seen.first().toStdString();
 
     seen.clear();
     telnet.setRemoteHost(kTarget);  // nothing listens there: the target's stack refuses
     telnet.setRemotePort(7);
     telnet.setConnected(true);
     ASSERT_TRUE(ProcessUntil([&] { return !seen.isEmpty(); }, 5000));
-    EXPECT_EQ(seen, QStringList("10061 Connection refused"));
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_TRUE(seen.first().startsWith("10061 Connection refused in "))
+        << seen.first().toStdString();
 }
 
 TEST_F(Chain, SyslogOnPort514FromLoopbackAndFromTheTarget) {
