@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "Exception.h"
+#include "IPv4Text.h"
 
 namespace {
 
@@ -57,6 +58,8 @@ bool IsValidIPv4(const QString& text) {
 }
 
 quint32 ParseIPv4(const QString& text) {
+    if (const auto value = ParseDottedQuad(text.toStdString())) return *value;
+    // Anything else is taken piece by piece as it stands, out-of-range values included.
     const QStringList pieces = SplitAt(text, u'.');
     if (pieces.size() != 4) throw Exception(QStringLiteral("Invalid IP Address format"));
     quint32 value = 0;
@@ -66,11 +69,7 @@ quint32 ParseIPv4(const QString& text) {
 }
 
 QString IntToIPv4(quint32 value) {
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(value >> 24)
-        .arg((value >> 16) & 0xFF)
-        .arg((value >> 8) & 0xFF)
-        .arg(value & 0xFF);
+    return QString::fromStdString(FormatDottedQuad(value));
 }
 
 int CountBits(quint32 value) {

@@ -19,14 +19,14 @@
 #include <sstream>
 
 #include "AdapterQuery.h"
+#include "IPv4Text.h"
 
 namespace {
 
 std::string Dotted(const sockaddr* sa) {
     if (!sa || sa->sa_family != AF_INET) return {};
-    char buf[INET_ADDRSTRLEN] = {};
     const auto* in = reinterpret_cast<const sockaddr_in*>(sa);
-    return ::inet_ntop(AF_INET, &in->sin_addr, buf, sizeof buf) ? buf : std::string();
+    return FormatDottedQuad(ntohl(in->sin_addr.s_addr));
 }
 
 // "00-1A-2B-3C-4D-5E"; empty for anything but a six-byte address, or all zeros.
@@ -88,11 +88,8 @@ std::map<std::string, std::string> DefaultGateways() {
         if (!in || dest != 0 || mask != 0 || (flags & (kUp | kGateway)) != (kUp | kGateway))
             continue;
         if (metrics.count(iface) && metrics[iface] <= metric) continue;
-        in_addr addr;
-        addr.s_addr = static_cast<in_addr_t>(gw);  // the table holds it in network order
-        char buf[INET_ADDRSTRLEN] = {};
-        if (!::inet_ntop(AF_INET, &addr, buf, sizeof buf)) continue;
-        out[iface] = buf;
+        // The table holds the gateway in network order.
+        out[iface] = FormatDottedQuad(ntohl(static_cast<std::uint32_t>(gw)));
         metrics[iface] = metric;
     }
     return out;
@@ -122,8 +119,7 @@ std::string NameServers(const std::string& path) {
         std::istringstream words(line);
         std::string key, value;
         words >> key >> value;
-        in_addr probe;
-        if (key != "nameserver" || ::inet_pton(AF_INET, value.c_str(), &probe) != 1) continue;
+        if (key != "nameserver" || !IsPlainDottedQuad(value)) continue;
         if (!out.empty()) out += ' ';
         out += value;
     }
@@ -152,9 +148,8 @@ std::string LinkNameServers(unsigned index) {
         if (line.rfind("SERVERS=", 0) != 0) continue;
         std::istringstream words(line.substr(8));
         std::string value, out;
-        in_addr probe;
         while (words >> value) {
-            if (::inet_pton(AF_INET, value.c_str(), &probe) != 1) continue;
+            if (!IsPlainDottedQuad(value)) continue;
             if (!out.empty()) out += ' ';
             out += value;
         }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "AdapterQuery.h"
+#include "IPv4Text.h"
 #include "WinText.h"
 
 namespace {
@@ -93,11 +94,9 @@ std::map<unsigned, UnicodeView> QueryUnicodeViews() {
         for (auto* d = a->FirstDnsServerAddress; d; d = d->Next) {
             const SOCKADDR* sa = d->Address.lpSockaddr;
             if (!sa || sa->sa_family != AF_INET) continue;
-            char text[INET_ADDRSTRLEN] = {};
             const auto* in = reinterpret_cast<const sockaddr_in*>(sa);
-            if (!inet_ntop(AF_INET, &in->sin_addr, text, sizeof text)) continue;
             if (!v.dnsServers.empty()) v.dnsServers += ' ';
-            v.dnsServers += text;
+            v.dnsServers += FormatDottedQuad(ntohl(in->sin_addr.s_addr));
         }
         views[a->IfIndex] = std::move(v);
     }

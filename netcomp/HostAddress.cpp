@@ -5,6 +5,8 @@
 #include <QNetworkInterface>
 #include <cstring>
 
+#include "IPv4Text.h"
+
 namespace {
 
 // An IPv6 address of Qt's as the prober's, its zone (name or number) as an interface index.
@@ -26,8 +28,7 @@ std::optional<icmp::Address> FromQt(const QHostAddress& a) {
 }  // namespace
 
 std::optional<icmp::Address> ResolveHost(const QString& host, bool ipv4Only, QString& error) {
-    std::uint32_t v4 = 0;
-    if (icmp::ParseIPv4(host.toStdString(), v4)) return icmp::Address(v4);
+    if (const auto v4 = ParseDottedQuad(host.toStdString())) return icmp::Address(*v4);
     if (host.trimmed().isEmpty()) {
         error = QStringLiteral("No host given");
         return std::nullopt;
@@ -70,22 +71,22 @@ std::optional<icmp::Address> PreferredAddress(const QList<QHostAddress>& found, 
 }
 
 bool IsLocalIPv4(const QString& text) {
-    std::uint32_t address = 0;
-    if (!icmp::ParseIPv4(text.toStdString(), address)) return false;
+    const auto address = ParseDottedQuad(text.toStdString());
+    if (!address) return false;
     const QList<QHostAddress> local = QNetworkInterface::allAddresses();
-    return std::any_of(local.begin(), local.end(), [address](const QHostAddress& a) {
+    return std::any_of(local.begin(), local.end(), [address = *address](const QHostAddress& a) {
         return a.protocol() == QAbstractSocket::IPv4Protocol && a.toIPv4Address() == address;
     });
 }
 
 icmp::Address SourceFor(const QString& localHost, const icmp::Address& destination) {
-    std::uint32_t v4 = 0;
-    if (!destination.v6 && icmp::ParseIPv4(localHost.toStdString(), v4)) return icmp::Address(v4);
+    if (!destination.v6)
+        if (const auto v4 = ParseDottedQuad(localHost.toStdString())) return icmp::Address(*v4);
     return destination.v6 ? icmp::Address::AnyIPv6() : icmp::Address();
 }
 
 QString AddressText(const icmp::Address& address) {
-    if (!address.v6) return QString::fromStdString(icmp::FormatIPv4(address.v4));
+    if (!address.v6) return QString::fromStdString(FormatDottedQuad(address.v4));
     QString text = QString::fromStdString(icmp::FormatAddress(icmp::Address::IPv6(address.bytes)));
     if (address.scope != 0) {
         const QString name = QNetworkInterface::interfaceNameFromIndex(int(address.scope));

@@ -123,10 +123,6 @@ std::unique_ptr<IcmpProbe> OpenIcmpProbe(const Address& source = {},
 using ProbeOpener =
     std::function<std::unique_ptr<IcmpProbe>(const Address& source, SocketKind kind)>;
 
-// Dotted quad <-> host-order address; ParseIPv4 accepts exactly four decimal parts 0..255
-// (no leading "+", no blanks) and returns false otherwise.
-bool ParseIPv4(const std::string& text, std::uint32_t& address);
-std::string FormatIPv4(std::uint32_t address);
 // Dotted quad, or IPv6 text in its shortest form (RFC 5952) with "%zone" when it has one.
 std::string FormatAddress(const Address& address);
 

@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "IPv4Text.h"
 #include "IcmpProbe.h"
 #include "WinText.h"
 
@@ -301,7 +302,7 @@ std::unique_ptr<IcmpProbe> OpenIcmpProbe(const Address& sourceAddress, SocketKin
     if (!send)
         throw ProbeError(ERROR_PROC_NOT_FOUND, "The echo API (IcmpSendEcho2Ex) is not available.");
     if (source != 0 && !IsLocalAddress(source))
-        throw ProbeError(ERROR_INVALID_PARAMETER, "The source address " + FormatIPv4(source) +
+        throw ProbeError(ERROR_INVALID_PARAMETER, "The source address " + FormatDottedQuad(source) +
                                                       " is not an address of this machine.");
     // An IPv6 source that is not local is refused by the first send.
     HANDLE handle = sourceAddress.v6 ? Icmp6CreateFile() : IcmpCreateFile();

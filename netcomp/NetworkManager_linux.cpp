@@ -5,12 +5,12 @@
 #include <QDBusVariant>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QHostAddress>
 #include <QTimer>
 #include <QtEndian>
 #include <algorithm>
 #include <atomic>
 
+#include "IPv4Text.h"
 #include "NetworkManager.h"
 
 Q_DECLARE_METATYPE(NmSettings)
@@ -72,16 +72,14 @@ QString systemBusAddress() {
 }  // namespace
 
 bool NmAddressToUint(const QString& dotted, uint& out) {
-    QHostAddress a;
-    if (!a.setAddress(dotted) || a.protocol() != QAbstractSocket::IPv4Protocol ||
-        dotted.count(QLatin1Char('.')) != 3)
-        return false;
-    out = qToBigEndian(a.toIPv4Address());
+    const auto value = ParseDottedQuad(dotted.toStdString());
+    if (!value) return false;
+    out = qToBigEndian(*value);
     return true;
 }
 
 QString NmUintToAddress(uint value) {
-    return QHostAddress(qFromBigEndian(value)).toString();
+    return QString::fromStdString(FormatDottedQuad(qFromBigEndian(value)));
 }
 
 NmSession::NmSession()

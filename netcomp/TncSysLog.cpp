@@ -8,6 +8,7 @@
 #include <QSysInfo>
 #include <QTimer>
 
+#include "IPv4Text.h"
 #include "SyslogFormat.h"
 #include "SyslogParser.h"
 #include "SyslogSocket.h"
@@ -28,20 +29,11 @@ void CheckPort(int port) {
              QStringLiteral("Invalid port %1: a port is a number from 1 to 65535").arg(port));
 }
 
-// A numeric address: IPv6, or IPv4 as exactly four decimal parts (the resolver would also take
-// "1.2.3" or "010.1.1.1" and mean something else than the user typed).
+// A numeric address: IPv6, or a plain dotted quad (the resolver would also take "1.2.3" or
+// "010.1.1.1" and mean something else than the user typed).
 bool IsNumericAddress(const QString& text) {
     if (text.contains(u':')) return QHostAddress(text).protocol() == QAbstractSocket::IPv6Protocol;
-    const QStringList parts = text.split(u'.');
-    if (parts.size() != 4) return false;
-    for (const QString& p : parts) {
-        bool ok = false;
-        const int v = p.toInt(&ok);
-        if (p.isEmpty() || p.size() > 3 || !ok || v > 255 || !p[0].isDigit() ||
-            (p.size() > 1 && p[0] == u'0'))
-            return false;
-    }
-    return true;
+    return IsPlainDottedQuad(text.toStdString());
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // The chain's addressing: plain arithmetic, the same on every platform.
+#include "IPv4Text.h"
 #include "RouteChain.h"
 
 std::uint32_t RouteChain::linkAddress(int link, int end) {
@@ -6,8 +7,7 @@ std::uint32_t RouteChain::linkAddress(int link, int end) {
 }
 
 std::string RouteChain::text(std::uint32_t a) {
-    return std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 255) + "." +
-           std::to_string((a >> 8) & 255) + "." + std::to_string(a & 255);
+    return FormatDottedQuad(a);
 }
 
 std::string RouteChain::linkAddress6(int link, int end) {

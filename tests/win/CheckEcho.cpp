@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "IPv4Text.h"
 #include "IcmpProbe.h"
 #include "WinCheck.h"
 
@@ -11,9 +12,9 @@ using namespace icmp;
 namespace {
 
 std::uint32_t Dotted(const std::string& text) {
-    std::uint32_t a = 0;
-    if (!ParseIPv4(text, a)) throw std::invalid_argument("not a dotted quad: " + text);
-    return a;
+    const auto a = ParseDottedQuad(text);
+    if (!a) throw std::invalid_argument("not a dotted quad: " + text);
+    return *a;
 }
 
 std::string Describe(const EchoResult& r) {
