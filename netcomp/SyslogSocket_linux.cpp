@@ -8,18 +8,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "DatagramSource.h"
 #include "SocketBuffer.h"
 #include "SyslogSocket.h"
 
 namespace {
 
 constexpr std::size_t kLargest = 65536;  // any UDP payload
-
-bool SameSource(const sockaddr_in6& a, const sockaddr_in6& b) {
-    return a.sin6_family == b.sin6_family &&
-           std::memcmp(&a.sin6_addr, &b.sin6_addr, sizeof a.sin6_addr) == 0 &&
-           a.sin6_scope_id == b.sin6_scope_id;
-}
 
 }  // namespace
 
@@ -33,10 +28,8 @@ struct SyslogSocket::Impl {
     sockaddr_in6 sources[kBatch]{};
     alignas(cmsghdr) char controls[kBatch][CMSG_SPACE(sizeof(std::uint32_t))]{};
     Datagram out[kBatch]{};
-    char addresses[kBatch][INET6_ADDRSTRLEN]{};
-    sockaddr_in6 previous{};
-    char previousText[INET6_ADDRSTRLEN]{};
-    bool havePrevious = false;
+    char addresses[kBatch][DatagramSources::kTextSize]{};
+    DatagramSources senders;
     std::uint32_t overflow = 0;  // the counter as the last datagram carried it
 };
 
@@ -86,7 +79,7 @@ bool SyslogSocket::open(int port, int receiveBuffer, Failure* failure, std::stri
     m_receiveBuffer = EnlargeReceiveBuffer(fd, receiveBuffer);
     m->fd = fd;
     m->overflow = 0;
-    m->havePrevious = false;
+    m->senders.reset();
     for (int i = 0; i < kBatch; ++i) {
         m->vectors[i] = {m->buffers.get() + kLargest * std::size_t(i), kLargest};
         msghdr& h = m->headers[i].msg_hdr;
@@ -133,25 +126,7 @@ int SyslogSocket::receive() {
         d.data = static_cast<const char*>(m->vectors[i].iov_base);
         d.size = m->headers[i].msg_len;
         d.address = m->addresses[i];
-        d.sameAddress = m->havePrevious && SameSource(from, m->previous);
-        if (from.sin6_family == AF_INET6) {
-            d.port = ntohs(from.sin6_port);
-            if (!d.sameAddress) {
-                if (IN6_IS_ADDR_V4MAPPED(&from.sin6_addr))
-                    ::inet_ntop(AF_INET, &from.sin6_addr.s6_addr[12], m->previousText,
-                                sizeof m->previousText);
-                else
-                    ::inet_ntop(AF_INET6, &from.sin6_addr, m->previousText, sizeof m->previousText);
-            }
-        } else {
-            const auto& v4 = reinterpret_cast<const sockaddr_in&>(from);
-            d.port = ntohs(v4.sin_port);
-            if (!d.sameAddress)
-                ::inet_ntop(AF_INET, &v4.sin_addr, m->previousText, sizeof m->previousText);
-        }
-        std::memcpy(m->addresses[i], m->previousText, sizeof m->previousText);
-        m->previous = from;
-        m->havePrevious = true;
+        d.port = m->senders.read(from, m->addresses[i], d.sameAddress);
     }
     return n;
 }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "DatagramSource.h"
 #include "SocketBuffer.h"
 #include "SyslogSocket.h"
 
@@ -32,11 +33,6 @@ std::string Reason(int error) {
     return out.empty() ? "error " + std::to_string(error) : out;
 }
 
-bool SameSource(const sockaddr_in6& a, const sockaddr_in6& b) {
-    return a.sin6_family == b.sin6_family &&
-           std::memcmp(&a.sin6_addr, &b.sin6_addr, sizeof a.sin6_addr) == 0;
-}
-
 }  // namespace
 
 struct SyslogSocket::Impl {
@@ -46,10 +42,8 @@ struct SyslogSocket::Impl {
     std::unique_ptr<char[]> buffers{new char[std::size_t(kLargest) * kBatch]};
     sockaddr_in6 sources[kBatch]{};
     Datagram out[kBatch]{};
-    char addresses[kBatch][INET6_ADDRSTRLEN]{};
-    sockaddr_in6 previous{};
-    char previousText[INET6_ADDRSTRLEN]{};
-    bool havePrevious = false;
+    char addresses[kBatch][DatagramSources::kTextSize]{};
+    DatagramSources senders;
 };
 
 SyslogSocket::SyslogSocket() : m(std::make_unique<Impl>()) {}
@@ -114,7 +108,7 @@ bool SyslogSocket::open(int port, int receiveBuffer, Failure* failure, std::stri
     m_receiveBuffer = EnlargeReceiveBuffer(static_cast<long long>(s), receiveBuffer);
     m->s = s;
     m->v6 = v6;
-    m->havePrevious = false;
+    m->senders.reset();
     *failure = Failure::None;
     return true;
 }
@@ -155,25 +149,7 @@ int SyslogSocket::receive() {
         d.data = buffer;
         d.size = std::size_t(got);
         d.address = m->addresses[n];
-        d.sameAddress = m->havePrevious && SameSource(from, m->previous);
-        if (from.sin6_family == AF_INET6) {
-            d.port = ::ntohs(from.sin6_port);
-            if (!d.sameAddress) {
-                if (IN6_IS_ADDR_V4MAPPED(&from.sin6_addr))
-                    ::inet_ntop(AF_INET, &from.sin6_addr.s6_addr[12], m->previousText,
-                                sizeof m->previousText);
-                else
-                    ::inet_ntop(AF_INET6, &from.sin6_addr, m->previousText, sizeof m->previousText);
-            }
-        } else {
-            const auto& v4 = reinterpret_cast<const sockaddr_in&>(from);
-            d.port = ::ntohs(v4.sin_port);
-            if (!d.sameAddress)
-                ::inet_ntop(AF_INET, &v4.sin_addr, m->previousText, sizeof m->previousText);
-        }
-        std::memcpy(m->addresses[n], m->previousText, sizeof m->previousText);
-        m->previous = from;
-        m->havePrevious = true;
+        d.port = m->senders.read(from, m->addresses[n], d.sameAddress);
         ++n;
     }
     return n;

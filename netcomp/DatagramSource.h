@@ -1,0 +1,57 @@
+#pragma once
+
+// Sources of received datagrams as the syslog socket backends report them. Include after the
+// platform's socket headers (<arpa/inet.h> and <netinet/in.h>, or <ws2tcpip.h>): every name used
+// here is the same in both.
+
+#include <cstddef>
+#include <cstring>
+
+class DatagramSources {
+  public:
+    static constexpr std::size_t kTextSize = INET6_ADDRSTRLEN;
+
+    // Writes the numeric text of `from` into `text` (an IPv4-mapped IPv6 source as plain IPv4),
+    // says whether it is the address of the datagram read before it, and returns the port. The
+    // text is formatted only when the address changes: a burst from one sender costs a copy.
+    int read(const sockaddr_in6& from, char (&text)[kTextSize], bool& sameAddress) {
+        sameAddress = m_have && Same(from, m_previous);
+        int port;
+        if (from.sin6_family == AF_INET6) {
+            port = ntohs(from.sin6_port);
+            if (!sameAddress) {
+                if (IN6_IS_ADDR_V4MAPPED(&from.sin6_addr))
+                    inet_ntop(AF_INET, &from.sin6_addr.s6_addr[12], m_text, sizeof m_text);
+                else
+                    inet_ntop(AF_INET6, &from.sin6_addr, m_text, sizeof m_text);
+            }
+        } else {
+            const auto& v4 = reinterpret_cast<const sockaddr_in&>(from);
+            port = ntohs(v4.sin_port);
+            if (!sameAddress) inet_ntop(AF_INET, &v4.sin_addr, m_text, sizeof m_text);
+        }
+        std::memcpy(text, m_text, sizeof m_text);
+        m_previous = from;
+        m_have = true;
+        return port;
+    }
+
+    // The next source is formatted whatever came before (a socket opened again).
+    void reset() { m_have = false; }
+
+  private:
+    // Compares the part of the address the family uses: an IPv4 source fills only the first
+    // bytes of the IPv6-sized slot it is read into.
+    static bool Same(const sockaddr_in6& a, const sockaddr_in6& b) {
+        if (a.sin6_family != b.sin6_family) return false;
+        if (a.sin6_family != AF_INET6)
+            return reinterpret_cast<const sockaddr_in&>(a).sin_addr.s_addr ==
+                   reinterpret_cast<const sockaddr_in&>(b).sin_addr.s_addr;
+        return std::memcmp(&a.sin6_addr, &b.sin6_addr, sizeof a.sin6_addr) == 0 &&
+               a.sin6_scope_id == b.sin6_scope_id;
+    }
+
+    sockaddr_in6 m_previous{};
+    char m_text[kTextSize]{};
+    bool m_have = false;
+};
