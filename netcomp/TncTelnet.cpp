@@ -1,9 +1,10 @@
 #include "TncTelnet.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTcpSocket>
+#include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -104,10 +105,18 @@ void TncTelnet::setConnected(bool on) {
     s->connectToHost(m_remoteHost, quint16(m_remotePort));
 
     if (m_timeout > 0) {
-        const QDeadlineTimer deadline{std::chrono::seconds(m_timeout)};
-        while (m_attemptPending && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        // Sleeps in the event loop until the outcome, a close or the time-out; a handler that
+        // starts another attempt meanwhile waits in a loop of its own.
+        QEventLoop wait;
+        QTimer::singleShot(std::chrono::seconds(m_timeout), &wait, &QEventLoop::quit);
+        QEventLoop* const outer = std::exchange(m_wait, &wait);
+        if (m_attemptPending) wait.exec();
+        m_wait = outer;
     }
+}
+
+void TncTelnet::endWait() {
+    if (m_wait) m_wait->quit();
 }
 
 void TncTelnet::Disconnect() {
@@ -116,12 +125,14 @@ void TncTelnet::Disconnect() {
 
 void TncTelnet::attemptEnded(int code, const QString& description) {
     m_attemptPending = false;
+    endWait();
     deliver(OnConnected, "Connected", this, code, description);
 }
 
 void TncTelnet::closeSocket(bool report, const QString& description) {
     m_socket.reset();
     m_attemptPending = false;
+    endWait();
     const bool wasConnected = m_connected;
     m_connected = false;
     if (report && wasConnected) deliver(OnDisconnected, "Disconnected", this, 0, description);

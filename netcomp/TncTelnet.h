@@ -6,6 +6,7 @@
 
 #include "NetComponent.h"
 
+class QEventLoop;
 class QTcpSocket;
 
 // A plain TCP client: connects to RemoteHost:RemotePort, sends nothing and discards whatever
@@ -48,6 +49,7 @@ class TncTelnet : public TncComponent {
   private:
     void attemptEnded(int code, const QString& description);
     void closeSocket(bool report, const QString& description);
+    void endWait();
 
     QString m_remoteHost;
     int m_remotePort = 23;
@@ -55,4 +57,5 @@ class TncTelnet : public TncComponent {
     std::unique_ptr<QTcpSocket, void (*)(QTcpSocket*)> m_socket;
     bool m_connected = false;
     bool m_attemptPending = false;
+    QEventLoop* m_wait = nullptr;  // the loop a write of true waits in, while it waits
 };

@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <ctime>
 
 #include "NetNs.h"
 #include "Root.h"
@@ -141,6 +143,52 @@ TEST(TncTelnet, SilentHostGivesNoOutcomeAndCanBeAbandoned) {
     telnet.setConnected(false);
     Process(100);
     EXPECT_TRUE(events.seen.isEmpty());
+
+    // With a time-out the write waits that long, asleep in the event loop, and returns without
+    // an outcome.
+    telnet.setTimeout(1);
+    QElapsedTimer took;
+    took.start();
+    const std::clock_t cpu = std::clock();
+    telnet.setConnected(true);
+    const double cpuSeconds = double(std::clock() - cpu) / CLOCKS_PER_SEC;
+    EXPECT_GE(took.elapsed(), 950);
+    EXPECT_LT(cpuSeconds, 0.5) << "the wait must not spin";
+    EXPECT_TRUE(events.seen.isEmpty());
+    telnet.setConnected(false);
+}
+
+// A write of true with a time-out returns as soon as the outcome is there, whichever handler
+// runs meanwhile, and a handler may start the next attempt from inside the wait.
+TEST(TncTelnet, TimeOutWaitEndsWithTheOutcome) {
+    quint16 port;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        port = probe.serverPort();
+    }
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    TncTelnet telnet;
+    Events events(telnet);
+    events.onConnected = [&](TncTelnet* t) {
+        if (events.seen.size() == 1) {  // refused: try the listening port, waiting again
+            t->setRemotePort(server.serverPort());
+            t->setConnected(true);
+        }
+    };
+    telnet.setTimeout(20);
+    telnet.setRemoteHost("127.0.0.1");
+    telnet.setRemotePort(port);
+    QElapsedTimer took;
+    took.start();
+    telnet.setConnected(true);
+    EXPECT_LT(took.elapsed(), 10000) << "the wait lasted until its time-out";
+    ASSERT_EQ(events.seen.size(), 2);
+    EXPECT_TRUE(events.seen[0].startsWith("Connected 10061 "));
+    EXPECT_TRUE(events.seen[1].startsWith("Connected 0 "));
+    EXPECT_TRUE(telnet.Connected());
+    telnet.Disconnect();
 }
 
 TEST(TncTelnet, RefusedValues) {
