@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "DatagramSource.h"
+#include "DatagramAddress.h"
 #include "SocketBuffer.h"
 #include "SyslogSocket.h"
 
@@ -155,41 +155,15 @@ long long SyslogSocket::dropped() const {
 
 bool SyslogSocket::sendTo(const std::string& address, int port, const char* data, std::size_t size,
                           std::string* reason) {
-    sockaddr_in6 to6{};
-    sockaddr_in to4{};
-    const sockaddr* to = nullptr;
-    socklen_t length = 0;
     sockaddr_in6 self{};
     socklen_t selfLength = sizeof self;
     ::getsockname(m->fd, reinterpret_cast<sockaddr*>(&self), &selfLength);
-    const bool v6Socket = self.sin6_family == AF_INET6;
-    in_addr v4{};
-    if (::inet_pton(AF_INET, address.c_str(), &v4) == 1) {
-        if (v6Socket) {  // the dual-stack socket reaches IPv4 through a mapped address
-            to6.sin6_family = AF_INET6;
-            to6.sin6_addr.s6_addr[10] = 0xff;
-            to6.sin6_addr.s6_addr[11] = 0xff;
-            std::memcpy(&to6.sin6_addr.s6_addr[12], &v4, 4);
-            to6.sin6_port = htons(static_cast<std::uint16_t>(port));
-            to = reinterpret_cast<sockaddr*>(&to6);
-            length = sizeof to6;
-        } else {
-            to4.sin_family = AF_INET;
-            to4.sin_addr = v4;
-            to4.sin_port = htons(static_cast<std::uint16_t>(port));
-            to = reinterpret_cast<sockaddr*>(&to4);
-            length = sizeof to4;
-        }
-    } else if (v6Socket && ::inet_pton(AF_INET6, address.c_str(), &to6.sin6_addr) == 1) {
-        to6.sin6_family = AF_INET6;
-        to6.sin6_port = htons(static_cast<std::uint16_t>(port));
-        to = reinterpret_cast<sockaddr*>(&to6);
-        length = sizeof to6;
-    } else {
+    const DatagramDestination to(address, port, self.sin6_family == AF_INET6);
+    if (!to.valid()) {
         *reason = "not a numeric address this socket can reach";
         return false;
     }
-    const ssize_t sent = ::sendto(m->fd, data, size, 0, to, length);
+    const ssize_t sent = ::sendto(m->fd, data, size, 0, to.address(), socklen_t(to.size()));
     if (sent == static_cast<ssize_t>(size)) return true;
     *reason = sent < 0 ? std::strerror(errno) : "the datagram was cut short";
     return false;

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "DatagramSource.h"
+#include "DatagramAddress.h"
 #include "SocketBuffer.h"
 #include "SyslogSocket.h"
 
@@ -170,37 +170,12 @@ long long SyslogSocket::dropped() const {
 
 bool SyslogSocket::sendTo(const std::string& address, int port, const char* data, std::size_t size,
                           std::string* reason) {
-    sockaddr_in6 to6{};
-    sockaddr_in to4{};
-    const sockaddr* to = nullptr;
-    int length = 0;
-    in_addr v4{};
-    if (::inet_pton(AF_INET, address.c_str(), &v4) == 1) {
-        if (m->v6) {  // the dual-stack socket reaches IPv4 through a mapped address
-            to6.sin6_family = AF_INET6;
-            to6.sin6_addr.s6_addr[10] = 0xff;
-            to6.sin6_addr.s6_addr[11] = 0xff;
-            std::memcpy(&to6.sin6_addr.s6_addr[12], &v4, 4);
-            to6.sin6_port = ::htons(static_cast<u_short>(port));
-            to = reinterpret_cast<sockaddr*>(&to6);
-            length = sizeof to6;
-        } else {
-            to4.sin_family = AF_INET;
-            to4.sin_addr = v4;
-            to4.sin_port = ::htons(static_cast<u_short>(port));
-            to = reinterpret_cast<sockaddr*>(&to4);
-            length = sizeof to4;
-        }
-    } else if (m->v6 && ::inet_pton(AF_INET6, address.c_str(), &to6.sin6_addr) == 1) {
-        to6.sin6_family = AF_INET6;
-        to6.sin6_port = ::htons(static_cast<u_short>(port));
-        to = reinterpret_cast<sockaddr*>(&to6);
-        length = sizeof to6;
-    } else {
+    const DatagramDestination to(address, port, m->v6);
+    if (!to.valid()) {
         *reason = "not a numeric address this socket can reach";
         return false;
     }
-    const int sent = ::sendto(m->s, data, int(size), 0, to, length);
+    const int sent = ::sendto(m->s, data, int(size), 0, to.address(), to.size());
     if (sent == int(size)) return true;
     *reason = sent < 0 ? Reason(::WSAGetLastError()) : "the datagram was cut short";
     return false;

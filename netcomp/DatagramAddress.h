@@ -1,11 +1,13 @@
 #pragma once
 
-// Sources of received datagrams as the syslog socket backends report them. Include after the
+// Addresses of the datagrams the syslog socket backends receive and send. Include after the
 // platform's socket headers (<arpa/inet.h> and <netinet/in.h>, or <ws2tcpip.h>): every name used
 // here is the same in both.
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <string>
 
 class DatagramSources {
   public:
@@ -54,4 +56,44 @@ class DatagramSources {
     sockaddr_in6 m_previous{};
     char m_text[kTextSize]{};
     bool m_have = false;
+};
+
+// Where a datagram goes: a numeric IPv4 or IPv6 address and a port. A dual-stack socket reaches
+// IPv4 through the mapped address; an IPv4 socket reaches no IPv6 address.
+class DatagramDestination {
+  public:
+    DatagramDestination(const std::string& text, int port, bool dualStack) {
+        const auto networkPort = htons(static_cast<std::uint16_t>(port));
+        in_addr v4{};
+        if (inet_pton(AF_INET, text.c_str(), &v4) == 1) {
+            if (dualStack) {
+                m_v6.sin6_family = AF_INET6;
+                m_v6.sin6_addr.s6_addr[10] = 0xff;
+                m_v6.sin6_addr.s6_addr[11] = 0xff;
+                std::memcpy(&m_v6.sin6_addr.s6_addr[12], &v4, 4);
+                m_v6.sin6_port = networkPort;
+                m_size = sizeof m_v6;
+            } else {
+                sockaddr_in to{};
+                to.sin_family = AF_INET;
+                to.sin_addr = v4;
+                to.sin_port = networkPort;
+                std::memcpy(&m_v6, &to, sizeof to);
+                m_size = sizeof to;
+            }
+        } else if (dualStack && inet_pton(AF_INET6, text.c_str(), &m_v6.sin6_addr) == 1) {
+            m_v6.sin6_family = AF_INET6;
+            m_v6.sin6_port = networkPort;
+            m_size = sizeof m_v6;
+        }
+    }
+
+    // False when the text is no numeric address this socket can reach.
+    bool valid() const { return m_size != 0; }
+    const sockaddr* address() const { return reinterpret_cast<const sockaddr*>(&m_v6); }
+    int size() const { return m_size; }
+
+  private:
+    sockaddr_in6 m_v6{};  // an IPv4 destination sits in its first bytes
+    int m_size = 0;
 };

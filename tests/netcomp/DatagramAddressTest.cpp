@@ -1,4 +1,5 @@
-// The source text and "same address as before" flag the syslog socket backends report.
+// Datagram addresses of the syslog socket backends: the source text and "same address as
+// before" flag they report, and where a send goes.
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -11,7 +12,7 @@
 
 #include <string>
 
-#include "DatagramSource.h"
+#include "DatagramAddress.h"
 
 namespace {
 
@@ -83,4 +84,30 @@ TEST(DatagramSources, IPv6SourcesMappedScopedAndReset) {
     r = ReadOne(sources, V6("fe80::1", 5, 4));
     EXPECT_FALSE(r.same);
     EXPECT_EQ(r.text, "fe80::1");
+}
+
+TEST(DatagramDestination, NumericAddressesForEitherSocket) {
+    const DatagramDestination mapped("192.168.1.9", 514, true);
+    ASSERT_TRUE(mapped.valid());
+    ASSERT_EQ(mapped.size(), int(sizeof(sockaddr_in6)));
+    const auto& v6 = reinterpret_cast<const sockaddr_in6&>(*mapped.address());
+    EXPECT_EQ(v6.sin6_family, AF_INET6);
+    EXPECT_TRUE(IN6_IS_ADDR_V4MAPPED(&v6.sin6_addr));
+    EXPECT_EQ(ntohs(v6.sin6_port), 514);
+    DatagramSources sources;
+    EXPECT_EQ(ReadOne(sources, v6).text, "192.168.1.9");
+
+    const DatagramDestination plain("10.0.0.7", 1514, false);
+    ASSERT_TRUE(plain.valid());
+    ASSERT_EQ(plain.size(), int(sizeof(sockaddr_in)));
+    const auto& v4 = reinterpret_cast<const sockaddr_in&>(*plain.address());
+    EXPECT_EQ(v4.sin_family, AF_INET);
+    EXPECT_EQ(ntohl(v4.sin_addr.s_addr), 0x0a000007u);
+    EXPECT_EQ(ntohs(v4.sin_port), 1514);
+
+    EXPECT_TRUE(DatagramDestination("::1", 514, true).valid());
+    EXPECT_FALSE(DatagramDestination("::1", 514, false).valid())
+        << "an IPv4 socket reaches no IPv6";
+    for (const char* text : {"", "localhost", "1.2.3", "1.2.3.4 "})
+        EXPECT_FALSE(DatagramDestination(text, 514, true).valid()) << text;
 }
