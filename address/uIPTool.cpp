@@ -58,8 +58,6 @@ bool IsValidIPv4(const QString& text) {
 }
 
 quint32 ParseIPv4(const QString& text) {
-    if (const auto value = ParseDottedQuad(text.toStdString())) return *value;
-    // Anything else is taken piece by piece as it stands, out-of-range values included.
     const QStringList pieces = SplitAt(text, u'.');
     if (pieces.size() != 4) throw Exception(QStringLiteral("Invalid IP Address format"));
     quint32 value = 0;

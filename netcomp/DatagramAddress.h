@@ -18,20 +18,20 @@ class DatagramSources {
     // text is formatted only when the address changes: a burst from one sender costs a copy.
     int read(const sockaddr_in6& from, char (&text)[kTextSize], bool& sameAddress) {
         sameAddress = m_have && Same(from, m_previous);
-        int port;
+        int port, family = AF_INET;
+        const void* address;
         if (from.sin6_family == AF_INET6) {
             port = ntohs(from.sin6_port);
-            if (!sameAddress) {
-                if (IN6_IS_ADDR_V4MAPPED(&from.sin6_addr))
-                    inet_ntop(AF_INET, &from.sin6_addr.s6_addr[12], m_text, sizeof m_text);
-                else
-                    inet_ntop(AF_INET6, &from.sin6_addr, m_text, sizeof m_text);
-            }
+            const bool mapped = IN6_IS_ADDR_V4MAPPED(&from.sin6_addr);
+            if (!mapped) family = AF_INET6;
+            address = mapped ? static_cast<const void*>(&from.sin6_addr.s6_addr[12])
+                             : static_cast<const void*>(&from.sin6_addr);
         } else {
             const auto& v4 = reinterpret_cast<const sockaddr_in&>(from);
             port = ntohs(v4.sin_port);
-            if (!sameAddress) inet_ntop(AF_INET, &v4.sin_addr, m_text, sizeof m_text);
+            address = &v4.sin_addr;
         }
+        if (!sameAddress) inet_ntop(family, address, m_text, sizeof m_text);
         std::memcpy(text, m_text, sizeof m_text);
         m_previous = from;
         m_have = true;

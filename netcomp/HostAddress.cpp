@@ -80,9 +80,9 @@ bool IsLocalIPv4(const QString& text) {
 }
 
 icmp::Address SourceFor(const QString& localHost, const icmp::Address& destination) {
-    if (!destination.v6)
-        if (const auto v4 = ParseDottedQuad(localHost.toStdString())) return icmp::Address(*v4);
-    return destination.v6 ? icmp::Address::AnyIPv6() : icmp::Address();
+    if (destination.v6) return icmp::Address::AnyIPv6();
+    if (const auto v4 = ParseDottedQuad(localHost.toStdString())) return icmp::Address(*v4);
+    return icmp::Address();
 }
 
 QString AddressText(const icmp::Address& address) {

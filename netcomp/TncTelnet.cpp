@@ -115,7 +115,9 @@ void TncTelnet::setConnected(bool on) {
     }
 }
 
-void TncTelnet::endWait() {
+// The attempt is over (outcome, close or drop): a write of true waiting for it returns.
+void TncTelnet::endAttempt() {
+    m_attemptPending = false;
     if (m_wait) m_wait->quit();
 }
 
@@ -124,15 +126,13 @@ void TncTelnet::Disconnect() {
 }
 
 void TncTelnet::attemptEnded(int code, const QString& description) {
-    m_attemptPending = false;
-    endWait();
+    endAttempt();
     deliver(OnConnected, "Connected", this, code, description);
 }
 
 void TncTelnet::closeSocket(bool report, const QString& description) {
     m_socket.reset();
-    m_attemptPending = false;
-    endWait();
+    endAttempt();
     const bool wasConnected = m_connected;
     m_connected = false;
     if (report && wasConnected) deliver(OnDisconnected, "Disconnected", this, 0, description);

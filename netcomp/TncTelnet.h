@@ -49,7 +49,7 @@ class TncTelnet : public TncComponent {
   private:
     void attemptEnded(int code, const QString& description);
     void closeSocket(bool report, const QString& description);
-    void endWait();
+    void endAttempt();
 
     QString m_remoteHost;
     int m_remotePort = 23;
