@@ -3,7 +3,7 @@
 get_filename_component(_vt_root ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
 set(VT_WIN_TEXT_SOURCES ${_vt_root}/common/WinText_win.cpp)  # vt_wintext, used by the others
 set(VT_WIN_COMMON_SOURCES ${_vt_root}/common/AnsiCodePage_win.cpp)
-set(VT_WIN_ICMP_SOURCES ${_vt_root}/netcomp/IcmpProbe_win.cpp)
+set(VT_WIN_ICMP_SOURCES ${_vt_root}/netcomp/IcmpProbe_win.cpp ${_vt_root}/netcomp/IcmpReplyBuffer_win.cpp)
 set(VT_WIN_NETCOMP_SOURCES
     ${_vt_root}/netcomp/AdapterQuery_win.cpp
     ${_vt_root}/netcomp/DhcpLease_win.cpp

@@ -3,7 +3,9 @@
 // Qt-free ICMP echo prober, one backend per OS:
 //   IcmpProbe_linux.cpp: an unprivileged ICMP datagram socket where net.ipv4.ping_group_range
 //                        allows it, a raw socket otherwise;
-//   IcmpProbe_win.cpp:   the IP Helper echo API (IcmpSendEcho2Ex), no administrator rights needed.
+//   IcmpProbe_win.cpp:   the IP Helper echo API (IcmpSendEcho2Ex, Icmp6SendEcho2), no
+//                        administrator rights needed; a system without the IPv6 one (Wine 8)
+//                        refuses IPv6 probers with a ProbeError saying so.
 //
 // One prober sends echo requests from one source address. Several requests may be in flight at
 // once (a trace probes several TTLs ahead); each ends in exactly one EchoResult: the matching

@@ -16,6 +16,7 @@
 
 #include "IPv4Text.h"
 #include "IcmpProbe.h"
+#include "IcmpReplyBuffer.h"
 #include "WinText.h"
 
 namespace icmp {
@@ -37,24 +38,14 @@ SendEcho2Ex LoadSendEcho2Ex() {
         reinterpret_cast<void*>(GetProcAddress(module, "IcmpSendEcho2Ex")));
 }
 
-std::string IpStatusText(DWORD status) {
-    wchar_t text[256] = {};
-    DWORD size = static_cast<DWORD>(std::size(text));
-    if (GetIpErrorString(status, text, &size) == NO_ERROR && text[0]) {
-        std::string s = wintext::Utf8FromWide(text);
-        while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' '))
-            s.pop_back();
-        if (!s.empty()) return s;
-    }
-    return wintext::SystemMessage(status);
+// A system without the IPv6 echo API (Wine 8 has only stubs of it) answers
+// ERROR_CALL_NOT_IMPLEMENTED; said plainly, since the OS text alone ("Call not implemented.") does
+// not say what is missing.
+ProbeError NoIpv6EchoApi(const char* function, DWORD err) {
+    return ProbeError(static_cast<int>(err), std::string("This system has no IPv6 echo API (") +
+                                                 function + ": " + wintext::SystemMessage(err) +
+                                                 ")");
 }
-
-// Icmp6ParseReplies' result; not every SDK's headers declare it (MinGW-w64's do not).
-struct Icmp6Reply {
-    IPV6_ADDRESS_EX Address;
-    ULONG Status;
-    unsigned int RoundTripTime;
-};
 
 sockaddr_in6 SocketAddress6(const Address& a) {
     sockaddr_in6 s{};
@@ -107,9 +98,9 @@ class WinProbe final : public IcmpProbe {
         p->data.assign(static_cast<size_t>(request.dataSize), 0);
         for (size_t i = 0; i < p->data.size(); ++i)
             p->data[i] = static_cast<unsigned char>('a' + i % 23);
-        // Room for the reply, its data, an ICMP error's quoted header and the status block.
-        p->reply.resize(std::max(sizeof(ICMP_ECHO_REPLY), sizeof(Icmp6Reply)) +
-                        std::max<size_t>(p->data.size(), 64) + 8 + 64);
+        // Room for the reply (ICMP_ECHO_REPLY is the larger of the two families' 40 and 36
+        // bytes), its data, an ICMP error's quoted header and the status block.
+        p->reply.resize(sizeof(ICMP_ECHO_REPLY) + std::max<size_t>(p->data.size(), 64) + 8 + 64);
         IP_OPTION_INFORMATION options{};
         options.Ttl = static_cast<UCHAR>(request.ttl > 0 ? request.ttl : 128);
         const DWORD timeout = static_cast<DWORD>(std::max(1, request.timeoutMs));
@@ -127,6 +118,8 @@ class WinProbe final : public IcmpProbe {
                         replySize, timeout);
         }
         const DWORD err = rc == 0 ? GetLastError() : ERROR_SUCCESS;
+        if (rc == 0 && m_source.v6 && err == ERROR_CALL_NOT_IMPLEMENTED)
+            throw NoIpv6EchoApi("Icmp6SendEcho2", err);
         if (rc == 0 && err != ERROR_IO_PENDING)
             throw ProbeError(static_cast<int>(err), "Cannot send the echo request to " +
                                                         FormatAddress(request.destination) + ": " +
@@ -200,74 +193,12 @@ class WinProbe final : public IcmpProbe {
     }
 
     static EchoResult Parse(Pending& p, bool v6) {
-        EchoResult r;
-        r.id = p.id;
         const DWORD size = static_cast<DWORD>(p.reply.size());
-        DWORD status = 0;
-        if (v6) {
-            const DWORD count = Icmp6ParseReplies(p.reply.data(), size);
-            const auto* reply = reinterpret_cast<Icmp6Reply*>(p.reply.data());
-            status = count ? reply->Status : GetLastError();
-            if (count) {
-                std::array<std::uint8_t, 16> bytes{};
-                std::memcpy(bytes.data(), reply->Address.sin6_addr, 16);
-                r.from = Address::IPv6(bytes, reply->Address.sin6_scope_id);
-                r.rttMs = reply->RoundTripTime;
-            }
-            // The IPv6 statuses share their numbers with IPv4 ones of other meaning.
-            if (status == IP_DEST_PROHIBITED) {
-                Unreachable(r, 13);
-                return r;
-            }
-            if (status == IP_DEST_SCOPE_MISMATCH) {
-                Unreachable(r, 1);
-                return r;
-            }
-        } else {
-            const DWORD count = IcmpParseReplies(p.reply.data(), size);
-            const auto* reply = reinterpret_cast<ICMP_ECHO_REPLY*>(p.reply.data());
-            status = count ? reply->Status : GetLastError();
-            if (count) {
-                r.from = ntohl(reply->Address);
-                r.rttMs = reply->RoundTripTime;
-            }
-        }
-        switch (status) {
-            case IP_SUCCESS:
-                r.outcome = Outcome::Reply;
-                break;
-            case IP_REQ_TIMED_OUT:
-                r.outcome = Outcome::TimedOut;
-                break;
-            case IP_TTL_EXPIRED_TRANSIT:
-            case IP_TTL_EXPIRED_REASSEM:
-                r.outcome = Outcome::TimeExceeded;
-                break;
-            case IP_DEST_NET_UNREACHABLE:
-                Unreachable(r, 0);
-                break;
-            case IP_DEST_HOST_UNREACHABLE:
-                Unreachable(r, 1);
-                break;
-            case IP_DEST_PROT_UNREACHABLE:
-                Unreachable(r, 2);
-                break;
-            case IP_DEST_PORT_UNREACHABLE:
-                Unreachable(r, 3);
-                break;
-            case IP_PACKET_TOO_BIG:
-                Unreachable(r, 4);
-                break;
-            default:
-                r.outcome = Outcome::Failed;
-                r.errorCode = static_cast<int>(status);
-                r.detail = IpStatusText(status);
-        }
+        const DWORD parsed =
+            v6 ? Icmp6ParseReplies(p.reply.data(), size) : IcmpParseReplies(p.reply.data(), size);
+        EchoResult r = ReadEchoReply(p.reply.data(), v6, parsed, parsed ? 0 : GetLastError());
+        r.id = p.id;
         return r;
-    }
-    static void Unreachable(EchoResult& r, int code) {
-        r.outcome = Outcome::Unreachable;
-        r.icmpCode = code;
     }
 
     HANDLE m_icmp;
@@ -308,6 +239,8 @@ std::unique_ptr<IcmpProbe> OpenIcmpProbe(const Address& sourceAddress, SocketKin
     HANDLE handle = sourceAddress.v6 ? Icmp6CreateFile() : IcmpCreateFile();
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD err = GetLastError();
+        if (sourceAddress.v6 && err == ERROR_CALL_NOT_IMPLEMENTED)
+            throw NoIpv6EchoApi("Icmp6CreateFile", err);
         throw ProbeError(static_cast<int>(err),
                          "Cannot open the echo API: " + wintext::SystemMessage(err));
     }
