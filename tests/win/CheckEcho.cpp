@@ -3,19 +3,13 @@
 #include <set>
 #include <string>
 
-#include "IPv4Text.h"
 #include "IcmpProbe.h"
+#include "TestAddress.h"
 #include "WinCheck.h"
 
 using namespace icmp;
 
 namespace {
-
-std::uint32_t Dotted(const std::string& text) {
-    const auto a = ParseDottedQuad(text);
-    if (!a) throw std::invalid_argument("not a dotted quad: " + text);
-    return *a;
-}
 
 std::string Describe(const EchoResult& r) {
     switch (r.outcome) {
@@ -60,15 +54,18 @@ int Number(const Args& a, size_t i, int byDefault) {
 }  // namespace
 
 // args: destination [source [ttl [timeoutMs [dataSize [count]]]]] ("-": default); count
-// requests at once.
+// requests at once. Addresses are dotted quads or IPv6 literals ("%<index>" for a zone); without
+// a source the prober speaks the destination's family.
 int Echo(const Args& a) {
     if (a.empty()) {
         std::printf("usage: echo destination [source [ttl [timeoutMs [dataSize [count]]]]]\n");
         return 2;
     }
     EchoRequest request;
-    request.destination = Dotted(a[0]);
-    const std::uint32_t source = a.size() > 1 && a[1] != "-" ? Dotted(a[1]) : 0;
+    request.destination = Ip(a[0]);
+    const Address source = a.size() > 1 && a[1] != "-" ? Ip(a[1])
+                           : request.destination.v6    ? Address::AnyIPv6()
+                                                       : Address();
     request.ttl = Number(a, 2, request.ttl);
     request.timeoutMs = Number(a, 3, request.timeoutMs);
     request.dataSize = Number(a, 4, request.dataSize);
@@ -94,20 +91,24 @@ int Trace(const Args& a) {
         std::printf("usage: trace destination [maxHops]\n");
         return 2;
     }
-    const std::uint32_t destination = Dotted(a[0]);
+    const Address destination = Ip(a[0]);
     const int maxHops = Number(a, 1, 8);
-    auto probe = OpenIcmpProbe();
-    for (int ttl = 1; ttl <= maxHops; ++ttl) {
-        EchoRequest request;
-        request.destination = destination;
-        request.ttl = ttl;
-        request.timeoutMs = 2000;
-        probe->send(request);
-        const auto ended = probe->wait(request.timeoutMs + 3000);
-        const std::string hop = ended.empty() ? "nothing" : Describe(ended.front());
-        std::printf("hop %d: %s\n", ttl, hop.c_str());
-        if (!ended.empty() && ended.front().outcome == Outcome::Reply) return 0;
-        if (ended.empty()) probe->cancelAll();
+    try {
+        auto probe = OpenIcmpProbe(destination.v6 ? Address::AnyIPv6() : Address());
+        for (int ttl = 1; ttl <= maxHops; ++ttl) {
+            EchoRequest request;
+            request.destination = destination;
+            request.ttl = ttl;
+            request.timeoutMs = 2000;
+            probe->send(request);
+            const auto ended = probe->wait(request.timeoutMs + 3000);
+            const std::string hop = ended.empty() ? "nothing" : Describe(ended.front());
+            std::printf("hop %d: %s\n", ttl, hop.c_str());
+            if (!ended.empty() && ended.front().outcome == Outcome::Reply) return 0;
+            if (ended.empty()) probe->cancelAll();
+        }
+    } catch (const ProbeError& e) {
+        std::printf("probe error %d: %s\n", e.code, e.what());
     }
     return 1;
 }
