@@ -97,48 +97,43 @@ TEST_F(Chain, IPInfoListsTheHostAdaptersFromIPHelper) {
     EXPECT_TRUE(seen.contains("vwd0 10.201.3.1 255.255.255.0 ")) << seen.join(" | ").toStdString();
 }
 
-TEST_F(Chain, PingOnLoopbackAndBeyondTheRouter) {
+namespace {
+
+// One family's ping across the chain: loopback and the target answer (5000 bytes, fragmented
+// beyond the router), a silent address times out, the router reports an unreachable one.
+void PingAcrossTheChain(const QString& loopback, const QString& target, const QString& silent,
+                        const QString& unreachable, const QString& unreachableError) {
     TncPing ping;
     ping.setTimeout(1);
     int responses = 0;
     ping.OnResponse = [&](TncPing*, int, const QString&, const QString&, int) { ++responses; };
-    for (const QString& host : {QStringLiteral("127.0.0.1"), kTarget}) {
+    ping.setPacketSize(5000);
+    for (const QString& host : {loopback, target}) {
         SCOPED_TRACE(host.toStdString());
-        ping.setPacketSize(5000);  // fragmented beyond the router
         ping.PingHost(host);
         EXPECT_EQ(ping.ResponseSource(), host);
         EXPECT_GE(ping.ResponseTime(), 0);
         EXPECT_LT(ping.ResponseTime(), 1000);
     }
     EXPECT_EQ(responses, 2);
-    ping.setPacketSize(64);  // one datagram: the router's filter answers no fragment
-    EXPECT_EQ(ErrorOf<EncPing>([&] { ping.PingHost("10.201.2.99"); }), "11010: Request timed out");
-    EXPECT_EQ(ErrorOf<EncPing>([&] { ping.PingHost("10.88.0.1"); }),
-              "11003: Destination host unreachable (reported by 10.201.1.1)");
+    ping.setPacketSize(64);  // one datagram: the router's IPv4 filter answers no fragment
+    EXPECT_EQ(ErrorOf<EncPing>([&] { ping.PingHost(silent); }), "11010: Request timed out");
+    EXPECT_EQ(ErrorOf<EncPing>([&] { ping.PingHost(unreachable); }), unreachableError);
     EXPECT_EQ(responses, 2) << "no response event for a failed echo";
+}
+
+}  // namespace
+
+TEST_F(Chain, PingOnLoopbackAndBeyondTheRouter) {
+    PingAcrossTheChain("127.0.0.1", kTarget, "10.201.2.99", "10.88.0.1",
+                       "11003: Destination host unreachable (reported by 10.201.1.1)");
 }
 
 TEST_F(Chain, PingOverIPv6) {
     if (const QString missing = MissingIpv6EchoApi(); !missing.isEmpty())
         GTEST_SKIP() << "cannot run without the IPv6 echo API: " << missing.toStdString();
-    TncPing ping;
-    ping.setTimeout(1);
-    int responses = 0;
-    ping.OnResponse = [&](TncPing*, int, const QString&, const QString&, int) { ++responses; };
-    for (const QString& host : {QStringLiteral("::1"), kTarget6}) {
-        SCOPED_TRACE(host.toStdString());
-        ping.setPacketSize(5000);  // fragmented beyond the router
-        ping.PingHost(host);
-        EXPECT_EQ(ping.ResponseSource(), host);
-        EXPECT_GE(ping.ResponseTime(), 0);
-        EXPECT_LT(ping.ResponseTime(), 1000);
-    }
-    EXPECT_EQ(responses, 2);
-    ping.setPacketSize(64);
-    EXPECT_EQ(ErrorOf<EncPing>([&] { ping.PingHost("fd77:2::99"); }), "11010: Request timed out");
-    EXPECT_EQ(ErrorOf<EncPing>([&] { ping.PingHost("fd88::1"); }),
-              "11002: Destination net unreachable (reported by fd77:1::1)");
-    EXPECT_EQ(responses, 2);
+    PingAcrossTheChain("::1", kTarget6, "fd77:2::99", "fd88::1",
+                       "11002: Destination net unreachable (reported by fd77:1::1)");
 }
 
 // Where the system has no IPv6 echo API, IPv6 hosts fail at once with an error that says so:
