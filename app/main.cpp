@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     fSyslog.setAttribute(Qt::WA_QuitOnClose, false);
     fSyslog.hide();
     fMain.fSyslog = &fSyslog;
+    fMain.AddTrayCompanion(&fSyslog);
 
     fMain.show();
     return app.exec();

@@ -130,6 +130,11 @@ class TfMain : public QMainWindow {
     // The syslog window made at start; shown by SyslogServer1Click.
     TfSyslog* fSyslog = nullptr;
 
+    // A non-modal window of the program's own that goes to the tray with the main window when
+    // it is shown, and comes back with it. Only windows added here go: the tray icon's own
+    // window, menus and tooltips are top-level widgets too on some desktops.
+    void AddTrayCompanion(QWidget* window);
+
     // Appends a line to the activity log, selects it, and empties the log past 1000 lines.
     void AddSysLog(const QString& text);
     void LoadNICList();
@@ -187,7 +192,8 @@ class TfMain : public QMainWindow {
         ConnectHandler(sender, signal, this, handler);
     }
 
-    // Windows hidden together with the main window, shown again when it is restored.
+    std::vector<QPointer<QWidget>> m_trayCompanions;
+    // Companions hidden together with the main window, shown again when it is restored.
     struct HiddenWindow {
         QPointer<QWidget> window;
         QPoint position;

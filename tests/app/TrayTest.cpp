@@ -90,6 +90,7 @@ struct WithSyslog {
     WithSyslog() {
         syslog.installEventFilter(&counter);
         w->fSyslog = &syslog;
+        w->AddTrayCompanion(&syslog);
     }
     ~WithSyslog() { w->fSyslog = nullptr; }
     void open() {
@@ -262,6 +263,36 @@ TEST(Tray, MinimisingTakesTheSyslogWindowAlongAndRestoreBringsItBack) {
         ExpectShown(*w);
         EXPECT_FALSE(syslog.isVisible());
     }
+}
+
+// Only the companions go: any other top-level window stays, as the tray icon's own window must
+// on desktops whose notification area embeds it (hidden, the icon is gone for good). Tested on
+// a real notification area by tray-xembed.sh.
+TEST(Tray, OnlyTheCompanionsGoToTheTray) {
+    ScriptedDialogs boxes;
+    boxes.answers = {Answer::No};
+    WithSyslog program;
+    auto& [w, syslog, counter] = program;
+    program.open();
+    QWidget other;  // as QSystemTrayIcon's window on such desktops: a plain top-level widget
+    other.show();
+    w->close();
+    ExpectInTray(*w);
+    EXPECT_FALSE(syslog.isVisible());
+    EXPECT_TRUE(other.isVisible());
+    w->Open1->trigger();
+    EXPECT_TRUE(syslog.isVisible());
+    EXPECT_TRUE(other.isVisible());
+
+    // A companion destroyed meanwhile is simply gone from the list.
+    auto extra = std::make_unique<QWidget>();
+    w->AddTrayCompanion(extra.get());
+    extra->show();
+    w->close();
+    extra.reset();
+    w->Open1->trigger();
+    ExpectShown(*w);
+    EXPECT_TRUE(syslog.isVisible());
 }
 
 // The syslog window opens centred over the main window; later it shows where it was hidden.
