@@ -181,6 +181,8 @@ void TfNIC::buildControls() {
     connect(btnRenew, &QPushButton::clicked, this, [this] { btnRenewClick(); });
     connect(btnDHCP, &QPushButton::clicked, this, [this] { btnDHCPClick(); });
     connect(btnFixedIP, &QPushButton::clicked, this, [this] { btnFixedIPClick(); });
+    // Enter typed in an address field would otherwise run "DHCP Release", the default button.
+    ButtonsRunOnlyWhenMeant(this);
 }
 
 void TfNIC::showEvent(QShowEvent* event) {

@@ -18,6 +18,12 @@ void CenterOnScreen(QWidget* window);
 // within the screen's available area where it fits (its top-left corner always is).
 void CenterOverWindow(QWidget* window, const QWidget* over);
 
+// Makes a window's push buttons run only when meant: clicked, or Space or Enter while the button
+// has the focus. None is a default button, so Enter in a field or list runs nothing (in a dialog
+// the first button would otherwise take every Enter the fields pass on). Call it once the
+// window's buttons exist.
+void ButtonsRunOnlyWhenMeant(QWidget* window);
+
 // The hourglass for the guard's lifetime.
 class BusyCursor {
   public:

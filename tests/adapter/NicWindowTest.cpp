@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "EnterInFields.h"
 #include "NicFakes.h"
 #include "uNIC.h"
 
@@ -505,6 +506,32 @@ TEST_F(NicWindow, EnableDhcpClientJudgesBothStepsAndSaysWhatHappened) {
         EXPECT_TRUE(AllEnabled(*w)) << c.what;
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << c.what;
     }
+}
+
+// Enter typed in a field runs no action: the first button ("DHCP Release") is no default button.
+// A button runs only when meant: clicked, or Space or Enter while it has the focus.
+TEST_F(NicWindow, EnterInAFieldRunsNoAction) {
+    *adapters = {Adapter("eth0")};
+    script->configs = {{"eth0", {}}};
+    auto w = Open();
+    w->show();
+    Click(*w, 0);  // an adapter picked, so every action could run
+    EXPECT_EQ(ButtonClicksFromEnterInFields(w.get()), 0);
+    EXPECT_EQ(Log(*w), QStringList());
+    EXPECT_TRUE(info->actedOn.empty());
+    EXPECT_EQ(script->journal, QStringList());
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    for (QPushButton* b : {w->btnRelease, w->btnRenew, w->btnDHCP, w->btnFixedIP})
+        EXPECT_FALSE(b->isDefault()) << b->text().toStdString();
+
+    w->btnRenew->setFocus();
+    QTest::keyClick(w->btnRenew, Qt::Key_Space);
+    w->btnRelease->setFocus();
+    QTest::keyClick(w->btnRelease, Qt::Key_Return);
+    EXPECT_EQ(info->actedOn.size(), 2u);
+    EXPECT_EQ(Log(*w), QStringList({">>> DHCP Renew NIC.: eth0 successfully.",
+                                    ">>> DHCP Release NIC.: eth0 successfully."}));
+    EXPECT_TRUE(w->isVisible());  // the window took no Enter for itself either
 }
 
 TEST_F(NicWindow, ReleaseAndRenewActOnTheShownRow) {
