@@ -7,6 +7,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -194,6 +195,55 @@ TEST_F(SyslogReceiver, SenderSendsNumberedMessagesAndLeavesTheReceiverAsFound) {
     EXPECT_TRUE(boxes.shown.empty());
     w.btnClose->click();
     EXPECT_FALSE(w.pnMessage->isVisibleTo(&w));
+}
+
+// The dropped count runs from Start to Stop: a test send closes and reopens the component, whose
+// own count starts again, and what the earlier openings dropped stays in the pane, once.
+TEST_F(SyslogReceiver, DroppedCountRunsFromStartToStopAcrossTestSends) {
+    const auto paneShows = [this](long long n) {
+        const QString want = QStringLiteral("Dropped: %1").arg(n);
+        return QTest::qWaitFor([&] { return w.spDropped->text() == want; },
+                               10 * TfSyslog::kDroppedRefreshMs);
+    };
+    w.btnStart->click();
+    EXPECT_TRUE(paneShows(0));
+    component.dropped = 3;
+    EXPECT_TRUE(paneShows(3));
+    w.edSendCount->setValue(1);
+    w.btnSend->click();
+    ASSERT_EQ(component.dropped, 0) << "the send reopened the component";
+    component.dropped = 2;
+    EXPECT_TRUE(paneShows(5));
+
+    component.failOn = [](const QString& call) {  // reopening fails: closed from here on
+        if (call == "Active=1") throw EncSysLog(301, "Cannot listen on UDP port 514: taken");
+    };
+    w.btnSend->click();
+    component.failOn = nullptr;
+    expectState(stopped);
+    QTest::qWait(3 * TfSyslog::kDroppedRefreshMs);
+    EXPECT_EQ(w.spDropped->text(), "Dropped: 5");
+
+    w.btnStart->click();  // a new span
+    component.dropped = 4;
+    w.btnSend->click();
+    component.dropped = 1;
+    w.btnStop->click();
+    EXPECT_EQ(w.spDropped->text(), "Dropped: 5");
+    w.btnSend->click();  // a send while stopped opens and closes; the span is over
+    QTest::qWait(3 * TfSyslog::kDroppedRefreshMs);
+    EXPECT_EQ(w.spDropped->text(), "Dropped: 5");
+}
+
+// The clock pane under a locale whose short date format marks its separators as right-to-left
+// (ar_EG: d, U+200F, "/", M, U+200F, "/", yyyy): the marks are no separators, the "/" is.
+TEST_F(SyslogReceiver, ClockPaneKeepsItsDateSeparatorsUnderArabic) {
+    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+    const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::system()); });
+    w.show();
+    EXPECT_EQ(w.ClockStatus1->text(), "09/12/2026 02:05:07 pm");
+    w.btnStart->click();
+    EXPECT_EQ(list().last(), "09:12:2026 14:05:07  >>> Start Listening syslog message....");
 }
 
 // Failures while sending reach the error box; the receiver still ends as it was, and the
