@@ -418,6 +418,7 @@ TEST_F(NicWindow, EnableDhcpClientActsOnTheRememberedAdapter) {
     EXPECT_EQ(w->mmInfo->toPlainText(), details);  // no refresh, no list rebuild
 }
 
+// Each failure line carries one error mark: a text with its own "!!!" is not prefixed again.
 TEST_F(NicWindow, EnableDhcpClientJudgesBothStepsAndSaysWhatHappened) {
     const QString start = ">>>>> Start Set DHCP-Client NIC.: eth0";
     const QString done = ">>> Set DHCP-Client NIC: eth0Successfully.";
@@ -440,7 +441,7 @@ TEST_F(NicWindow, EnableDhcpClientJudgesBothStepsAndSaysWhatHappened) {
          {"wlan0", {}, {}, {}},
          "",
          "",
-         {start, "!!!Error: !!!ไม่พบ Network Adapter \"eth0\" ตรวจสอบการ Enable NIC."}},
+         {start, "!!!ไม่พบ Network Adapter \"eth0\" ตรวจสอบการ Enable NIC."}},
         {"unreachable",
          true,
          {"eth0", {}, {}, {}},
@@ -452,14 +453,14 @@ TEST_F(NicWindow, EnableDhcpClientJudgesBothStepsAndSaysWhatHappened) {
          {"eth0", {{"EnableDHCP", 84}}, {}, {}},
          "",
          "",
-         {start, "!!!Error: !!!Error Enable DHCP failed. Code: 84"}},
+         {start, "!!!Error Enable DHCP failed. Code: 84"}},
         {"both refused",
          true,
          {"eth0", {{"EnableDHCP", 84}, {"SetDNSServerSearchOrder", 91}}, {}, {}},
          "",
          "",
-         {start, "!!!Error: !!!Error Enable DHCP failed. Code: 84",
-          "!!!Error: !!!Error Set DNSServer failed. Code: 91"}},
+         {start, "!!!Error Enable DHCP failed. Code: 84",
+          "!!!Error Set DNSServer failed. Code: 91"}},
         {"refused in words",
          true,
          {"eth0",
@@ -469,8 +470,14 @@ TEST_F(NicWindow, EnableDhcpClientJudgesBothStepsAndSaysWhatHappened) {
          "",
          "",
          {start,
-          "!!!Error: !!!Error Enable DHCP failed. NetworkManager could not bring up eth0: "
+          "!!!Error Enable DHCP failed. NetworkManager could not bring up eth0: "
           "the device was removed"}},
+        {"the interface fails during a step",
+         true,
+         {"eth0", {}, {}, {{"SetDNSServerSearchOrder", "bus gone"}}},
+         "",
+         "",
+         {start, "!!!Error: bus gone"}},
         {"code 1 is made, with a restart",
          true,
          {"eth0", {{"EnableDHCP", 1}}, {}, {}},
