@@ -18,6 +18,7 @@
 #include <optional>
 
 #include "Clock.h"
+#include "EnterInFields.h"
 #include "LinkLabel.h"
 #include "NetNs.h"
 #include "NumericEdit.h"
@@ -418,6 +419,19 @@ TEST_F(LogSaveTest, UnwritableDirectoryShowsTheCreateErrorAndKeepsTheLog) {
     EXPECT_FALSE(QFile::exists("/proc/tool-07032026-140703-log.txt"));
     EXPECT_EQ(w->LogBox->count(), 1);
     EXPECT_EQ(w->LogBox->item(0)->text(), "keep me");
+}
+
+// Enter in a field runs no button. The buttons are cut from their handlers first, so a fault
+// here sends nothing (the ping's default host is not on this machine).
+TEST_F(MainWindowTest, EnterInAFieldRunsNoButton) {
+    auto w = Make();
+    w->show();
+    for (QAbstractButton* b : w->findChildren<QAbstractButton*>())
+        QObject::disconnect(b, nullptr, nullptr, nullptr);
+    const int lines = w->LogBox->count();
+    EXPECT_EQ(ButtonClicksFromEnterInFields(w.get()), 0);
+    EXPECT_EQ(w->LogBox->count(), lines);
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(MainWindowTest, SyslogMenuShowsTheOneSyslogWindow) {

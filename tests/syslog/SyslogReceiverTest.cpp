@@ -7,11 +7,13 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "DateTimeFormat.h"
+#include "EnterInFields.h"
 #include "IPv4Edit.h"
 #include "NumericEdit.h"
 #include "SyslogFakes.h"
@@ -233,6 +235,20 @@ TEST_F(SyslogReceiver, DroppedCountRunsFromStartToStopAcrossTestSends) {
     w.btnSend->click();  // a send while stopped opens and closes; the span is over
     QTest::qWait(3 * TfSyslog::kDroppedRefreshMs);
     EXPECT_EQ(w.spDropped->text(), "Dropped: 5");
+}
+
+// Enter in a field, the sender panel's included, runs no button.
+TEST_F(SyslogReceiver, EnterInAFieldRunsNoButton) {
+    w.show();
+    w.btnStart->click();
+    w.btnTest->click();
+    component.calls.clear();
+    const QStringList before = list();
+    EXPECT_EQ(ButtonClicksFromEnterInFields(&w), 0);
+    EXPECT_EQ(component.calls.filter(QRegularExpression("^(Active=|Send)")), QStringList());
+    EXPECT_EQ(list(), before);
+    EXPECT_TRUE(boxes.shown.empty());
+    expectState(listening);
 }
 
 // The clock pane under a locale whose short date format marks its separators as right-to-left
