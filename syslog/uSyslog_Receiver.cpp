@@ -6,11 +6,11 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "Clock.h"
-#include "DateTimeFormat.h"
-#include "SyslogStore.h"
-#include "TncSysLog.h"
-#include "uSyslog.h"
+#include "common/Clock.h"
+#include "common/DateTimeFormat.h"
+#include "netcomp/syslog/TncSysLog.h"
+#include "syslog/SyslogStore.h"
+#include "syslog/uSyslog.h"
 
 void TfSyslog::btnStartClick() {
     btnTest->setEnabled(true);

@@ -10,8 +10,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "NicFakes.h"
-#include "uNIC.h"
+#include "adapter/uNIC.h"
+#include "tests/adapter/NicFakes.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // test that needs them skips with the reason (Wine runs in a namespace chain made outside it).
 #include <stdexcept>
 
-#include "NetNs.h"
-#include "Root.h"
-#include "RouteChain.h"
+#include "tests/support/NetNs.h"
+#include "tests/support/Root.h"
+#include "tests/support/RouteChain.h"
 
 std::string RootSkipReason() {
     return "creates Linux network namespaces; on Windows the real components are tested by "

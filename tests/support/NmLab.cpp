@@ -1,4 +1,4 @@
-#include "NmLab.h"
+#include "tests/support/NmLab.h"
 
 #include <unistd.h>
 
