@@ -3,13 +3,7 @@
 #include <stdexcept>
 
 #include "tests/support/NetNs.h"
-#include "tests/support/Root.h"
 #include "tests/support/RouteChain.h"
-
-std::string RootSkipReason() {
-    return "creates Linux network namespaces; on Windows the real components are tested by "
-           "tests/win/wine-tests.sh";
-}
 
 namespace {
 [[noreturn]] void NoNamespaces() {
