@@ -4,11 +4,11 @@
 #include <QApplication>
 #include <QComboBox>
 
-#include "Dialogs.h"
-#include "StandardError.h"
-#include "WindowHelpers.h"
-#include "uIPTool.h"
-#include "uNIC.h"
+#include "adapter/uNIC.h"
+#include "address/uIPTool.h"
+#include "ui/Dialogs.h"
+#include "ui/StandardError.h"
+#include "ui/WindowHelpers.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "PingRunner.h"
+#include "app/PingRunner.h"
 
-#include "PadColumn.h"
-#include "TncPing.h"
+#include "common/PadColumn.h"
+#include "netcomp/icmp/TncPing.h"
 
 namespace {
 constexpr int kBurst = 5;

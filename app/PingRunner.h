@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-#include "LogSink.h"
+#include "app/LogSink.h"
 
 class TncPing;
 

@@ -1,11 +1,11 @@
-#include "PortTestRunner.h"
+#include "app/PortTestRunner.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 #include <cstdint>
 
-#include "Clock.h"
-#include "TncTelnet.h"
+#include "common/Clock.h"
+#include "netcomp/tcp/TncTelnet.h"
 
 namespace {
 constexpr std::uint32_t kWaitMs = 5000;

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "LogSink.h"
+#include "app/LogSink.h"
 
 class TncTelnet;
 

@@ -1,7 +1,7 @@
-#include "TraceRunner.h"
+#include "app/TraceRunner.h"
 
-#include "PadColumn.h"
-#include "TncTraceRoute.h"
+#include "common/PadColumn.h"
+#include "netcomp/icmp/TncTraceRoute.h"
 
 TraceRunner::TraceRunner(TncTraceRoute& trace, LogSink log)
     : m_trace(trace), m_log(std::move(log)) {}

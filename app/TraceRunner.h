@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-#include "LogSink.h"
+#include "app/LogSink.h"
 
 class TncTraceRoute;
 

@@ -1,8 +1,8 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "uSyslog.h"
-#include "uVelkorTool.h"
+#include "app/uVelkorTool.h"
+#include "syslog/uSyslog.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

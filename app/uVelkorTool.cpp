@@ -1,4 +1,4 @@
-#include "uVelkorTool.h"
+#include "app/uVelkorTool.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -16,14 +16,14 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "Clock.h"
-#include "DateTimeFormat.h"
-#include "LinkLabel.h"
-#include "NumericEdit.h"
-#include "StandardError.h"
-#include "TncIPInfo.h"
-#include "WindowHelpers.h"
-#include "uSyslog.h"
+#include "common/Clock.h"
+#include "common/DateTimeFormat.h"
+#include "netcomp/adapters/TncIPInfo.h"
+#include "syslog/uSyslog.h"
+#include "ui/LinkLabel.h"
+#include "ui/NumericEdit.h"
+#include "ui/StandardError.h"
+#include "ui/WindowHelpers.h"
 
 namespace {
 

@@ -7,15 +7,15 @@
 #include <optional>
 #include <vector>
 
-#include "PingRunner.h"
-#include "PortTestRunner.h"
-#include "StandardError.h"
-#include "TncIPInfo.h"
-#include "TncPing.h"
-#include "TncTelnet.h"
-#include "TncTraceRoute.h"
-#include "TraceRunner.h"
-#include "WindowHelpers.h"
+#include "app/PingRunner.h"
+#include "app/PortTestRunner.h"
+#include "app/TraceRunner.h"
+#include "netcomp/adapters/TncIPInfo.h"
+#include "netcomp/icmp/TncPing.h"
+#include "netcomp/icmp/TncTraceRoute.h"
+#include "netcomp/tcp/TncTelnet.h"
+#include "ui/StandardError.h"
+#include "ui/WindowHelpers.h"
 
 class QAction;
 class QCheckBox;

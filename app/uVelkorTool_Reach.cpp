@@ -8,9 +8,9 @@
 #include <QScopeGuard>
 #include <QTimer>
 
-#include "NumericEdit.h"
-#include "WindowHelpers.h"
-#include "uVelkorTool.h"
+#include "app/uVelkorTool.h"
+#include "ui/NumericEdit.h"
+#include "ui/WindowHelpers.h"
 
 namespace {
 constexpr int kLoopIntervalMs = 2000;

@@ -8,10 +8,10 @@
 #include <QTimer>
 #include <utility>
 
-#include "Dialogs.h"
-#include "StandardError.h"
-#include "uSyslog.h"
-#include "uVelkorTool.h"
+#include "app/uVelkorTool.h"
+#include "syslog/uSyslog.h"
+#include "ui/Dialogs.h"
+#include "ui/StandardError.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "DateTimeFormat.h"
+#include "common/DateTimeFormat.h"
 
-#include "Clock.h"
+#include "common/Clock.h"
 
 namespace {
 

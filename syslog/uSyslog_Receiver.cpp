@@ -7,11 +7,11 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "Clock.h"
-#include "DateTimeFormat.h"
-#include "SyslogStore.h"
-#include "TncSysLog.h"
-#include "uSyslog.h"
+#include "common/Clock.h"
+#include "common/DateTimeFormat.h"
+#include "netcomp/syslog/TncSysLog.h"
+#include "syslog/SyslogStore.h"
+#include "syslog/uSyslog.h"
 
 void TfSyslog::btnStartClick() {
     btnTest->setEnabled(true);

@@ -3,10 +3,10 @@
 #include <QScopeGuard>
 #include <QTimer>
 
-#include "IPv4Edit.h"
-#include "NumericEdit.h"
-#include "TncSysLog.h"
-#include "uSyslog.h"
+#include "address/IPv4Edit.h"
+#include "netcomp/syslog/TncSysLog.h"
+#include "syslog/uSyslog.h"
+#include "ui/NumericEdit.h"
 
 void TfSyslog::btnSendClick() {
     // Whatever happens, the receiver ends as it was found (listening again, or closed), and

@@ -10,9 +10,9 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "EnterInFields.h"
-#include "NicFakes.h"
-#include "uNIC.h"
+#include "adapter/uNIC.h"
+#include "tests/adapter/NicFakes.h"
+#include "tests/support/EnterInFields.h"
 
 namespace {
 

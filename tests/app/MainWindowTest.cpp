@@ -17,15 +17,15 @@
 #include <QTimer>
 #include <optional>
 
-#include "Clock.h"
-#include "EnterInFields.h"
-#include "LinkLabel.h"
-#include "NetNs.h"
-#include "NumericEdit.h"
-#include "Root.h"
-#include "ScriptedDialogs.h"
-#include "uSyslog.h"
-#include "uVelkorTool.h"
+#include "app/uVelkorTool.h"
+#include "common/Clock.h"
+#include "syslog/uSyslog.h"
+#include "tests/support/EnterInFields.h"
+#include "tests/support/NetNs.h"
+#include "tests/support/Root.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "ui/LinkLabel.h"
+#include "ui/NumericEdit.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <QListWidget>
 #include <QTimer>
 
-#include "uNIC.h"
-#include "uVelkorTool.h"
+#include "adapter/uNIC.h"
+#include "app/uVelkorTool.h"
 
 TEST(NicMenu, EachOpeningIsANewModalWindow) {
     TfMain main;

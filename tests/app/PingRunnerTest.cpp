@@ -7,8 +7,8 @@
 #include <QScopeGuard>
 #include <QTimer>
 
-#include "NumericEdit.h"
-#include "ScriptedReach.h"
+#include "tests/app/ScriptedReach.h"
+#include "ui/NumericEdit.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "NetNs.h"
-#include "Root.h"
-#include "ScriptedDialogs.h"
-#include "uVelkorTool.h"
+#include "app/uVelkorTool.h"
+#include "tests/support/NetNs.h"
+#include "tests/support/Root.h"
+#include "tests/support/ScriptedDialogs.h"
 
 // The window on its real components, in a namespace that has only loopback.
 TEST(ReachEndToEnd, PingAndTraceOnLoopback) {

@@ -1,10 +1,10 @@
 // The runners on their own: scripted components, a list as the log, no window.
 #include <gtest/gtest.h>
 
-#include "PingRunner.h"
-#include "PortTestRunner.h"
-#include "ScriptedReach.h"
-#include "TraceRunner.h"
+#include "app/PingRunner.h"
+#include "app/PortTestRunner.h"
+#include "app/TraceRunner.h"
+#include "tests/app/ScriptedReach.h"
 
 namespace {
 struct Log {

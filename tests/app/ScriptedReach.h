@@ -11,13 +11,13 @@
 #include <functional>
 #include <stdexcept>
 
-#include "Clock.h"
-#include "ScriptedDialogs.h"
-#include "TncIPInfo.h"
-#include "TncPing.h"
-#include "TncTelnet.h"
-#include "TncTraceRoute.h"
-#include "uVelkorTool.h"
+#include "app/uVelkorTool.h"
+#include "common/Clock.h"
+#include "netcomp/adapters/TncIPInfo.h"
+#include "netcomp/icmp/TncPing.h"
+#include "netcomp/icmp/TncTraceRoute.h"
+#include "netcomp/tcp/TncTelnet.h"
+#include "tests/support/ScriptedDialogs.h"
 
 class ScriptedPing : public TncPing {
   public:

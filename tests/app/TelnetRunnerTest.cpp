@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QScopeGuard>
 
-#include "NumericEdit.h"
-#include "ScriptedReach.h"
+#include "tests/app/ScriptedReach.h"
+#include "ui/NumericEdit.h"
 
 namespace {
 const QStringList kStart = {"", ">>>>> Start Telnet.", "Connecting to 10.0.0.9 Port: 10000..."};

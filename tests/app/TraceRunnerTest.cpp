@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ScriptedReach.h"
+#include "tests/app/ScriptedReach.h"
 
 namespace {
 const QString kStart = ">>>>> Start Trace Route. [No Resolve Name.]";

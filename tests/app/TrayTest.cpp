@@ -16,13 +16,13 @@
 #include <QTimer>
 #include <functional>
 
-#include "LinkLabel.h"
-#include "ScriptedDialogs.h"
-#include "StandardError.h"
-#include "uAbout.h"
-#include "uCalIP.h"
-#include "uSyslog.h"
-#include "uVelkorTool.h"
+#include "address/uCalIP.h"
+#include "app/uAbout.h"
+#include "app/uVelkorTool.h"
+#include "syslog/uSyslog.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "ui/LinkLabel.h"
+#include "ui/StandardError.h"
 
 void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "Clock.h"
-#include "DateTimeFormat.h"
+#include "common/Clock.h"
+#include "common/DateTimeFormat.h"
 
 namespace {
 QDateTime At(int h, int m, int s) {

@@ -12,10 +12,10 @@
 #include <functional>
 #include <ostream>
 
-#include "Clock.h"
-#include "Dialogs.h"
-#include "TncSysLog.h"
-#include "uSyslog.h"
+#include "common/Clock.h"
+#include "netcomp/syslog/TncSysLog.h"
+#include "syslog/uSyslog.h"
+#include "ui/Dialogs.h"
 
 // Readable failure output for texts.
 inline void PrintTo(const QString& s, std::ostream* os) {

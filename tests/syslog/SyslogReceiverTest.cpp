@@ -12,14 +12,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "DateTimeFormat.h"
-#include "EnterInFields.h"
-#include "IPv4Edit.h"
-#include "NumericEdit.h"
-#include "SyslogFakes.h"
-#include "SyslogLineModel.h"
-#include "SyslogStore.h"
-#include "uSyslog.h"
+#include "address/IPv4Edit.h"
+#include "common/DateTimeFormat.h"
+#include "syslog/SyslogLineModel.h"
+#include "syslog/SyslogStore.h"
+#include "syslog/uSyslog.h"
+#include "tests/support/EnterInFields.h"
+#include "tests/syslog/SyslogFakes.h"
+#include "ui/NumericEdit.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <set>
 #include <string>
 
-#include "IPv4Text.h"
-#include "IcmpProbe.h"
-#include "WinCheck.h"
+#include "common/IPv4Text.h"
+#include "netcomp/icmp/IcmpProbe.h"
+#include "tests/win/WinCheck.h"
 
 using namespace icmp;
 

@@ -13,11 +13,11 @@
 #include <QUdpSocket>
 #include <vector>
 
-#include "TncIPInfo.h"
-#include "TncPing.h"
-#include "TncSysLog.h"
-#include "TncTelnet.h"
-#include "TncTraceRoute.h"
+#include "netcomp/adapters/TncIPInfo.h"
+#include "netcomp/icmp/TncPing.h"
+#include "netcomp/icmp/TncTraceRoute.h"
+#include "netcomp/syslog/TncSysLog.h"
+#include "netcomp/tcp/TncTelnet.h"
 
 namespace {
 
