@@ -16,8 +16,7 @@ int main(int argc, char** argv) {
     TfSyslog fSyslog;
     fSyslog.setAttribute(Qt::WA_QuitOnClose, false);
     fSyslog.hide();
-    fMain.fSyslog = &fSyslog;
-    fMain.AddTrayCompanion(&fSyslog);
+    fMain.setSyslogWindow(&fSyslog);
 
     fMain.show();
     return app.exec();

@@ -91,6 +91,8 @@ void TfMain::MinimizeToTray() {
 }
 
 void TfMain::AddTrayCompanion(QWidget* window) {
+    for (const QPointer<QWidget>& w : m_trayCompanions)
+        if (w == window) return;
     m_trayCompanions.emplace_back(window);
 }
 
