@@ -8,9 +8,9 @@
 #include <QtEndian>
 #include <bit>
 
-#include "ManagementInterface.h"
-#include "NetworkManager.h"
-#include "NmManagement.h"
+#include "adapter/ManagementInterface.h"
+#include "adapter/NmManagement.h"
+#include "netcomp/adapters/NetworkManager.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "ManagementInterface.h"
-#include "WinText.h"
+#include "adapter/ManagementInterface.h"
+#include "common/WinText.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // The NetworkManager backend of ManagementInterface.h with its waits given (Linux only):
 // CreateManagementInterface() is this with the defaults.
 
-#include "ManagementInterface.h"
+#include "adapter/ManagementInterface.h"
 
 struct NmWaits {
     int activationMs = 30000;  // bound on an activation reaching "activated" or failing

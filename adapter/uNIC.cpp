@@ -1,4 +1,4 @@
-#include "uNIC.h"
+#include "adapter/uNIC.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -13,10 +13,10 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "PadColumn.h"
-#include "StandardError.h"
-#include "WindowHelpers.h"
-#include "uIPTool.h"
+#include "address/uIPTool.h"
+#include "common/PadColumn.h"
+#include "ui/StandardError.h"
+#include "ui/WindowHelpers.h"
 
 namespace {
 
@@ -181,6 +181,8 @@ void TfNIC::buildControls() {
     connect(btnRenew, &QPushButton::clicked, this, [this] { btnRenewClick(); });
     connect(btnDHCP, &QPushButton::clicked, this, [this] { btnDHCPClick(); });
     connect(btnFixedIP, &QPushButton::clicked, this, [this] { btnFixedIPClick(); });
+    // Enter typed in an address field would otherwise run "DHCP Release", the default button.
+    ButtonsRunOnlyWhenMeant(this);
 }
 
 void TfNIC::showEvent(QShowEvent* event) {

@@ -8,8 +8,8 @@
 #include <QDialog>
 #include <memory>
 
-#include "ManagementInterface.h"
-#include "TncIPInfo.h"
+#include "adapter/ManagementInterface.h"
+#include "netcomp/adapters/TncIPInfo.h"
 
 class QComboBox;
 class QFrame;

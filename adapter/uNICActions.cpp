@@ -4,11 +4,11 @@
 #include <QApplication>
 #include <QComboBox>
 
-#include "Dialogs.h"
-#include "StandardError.h"
-#include "WindowHelpers.h"
-#include "uIPTool.h"
-#include "uNIC.h"
+#include "adapter/uNIC.h"
+#include "address/uIPTool.h"
+#include "ui/Dialogs.h"
+#include "ui/StandardError.h"
+#include "ui/WindowHelpers.h"
 
 namespace {
 
@@ -87,7 +87,8 @@ void TfNIC::btnDHCPClick() {
 }
 
 // Both steps are always tried on the matched adapter and each is judged by its own outcome; the
-// closing line stands for both made, otherwise each failure gets its line.
+// closing line stands for both made, otherwise each failure gets its line. The not-found and
+// step texts carry their own "!!!" mark; other errors get the "!!!Error: " prefix.
 void TfNIC::SetDHCPClient(const QString& name) {
     AddNICLog(QStringLiteral(">>>>> Start Set DHCP-Client NIC.: ") + name);
     QStringList failures;
@@ -98,20 +99,26 @@ void TfNIC::SetDHCPClient(const QString& name) {
         try {
             if (name.isEmpty()) throw Exception(QStringLiteral("เลือก Network Interface Card"));
             const DhcpResult r = m_management->SwitchToDhcp(utf8(name));
-            if (r.matched.empty()) throw Exception(NotFound(name));
-            const std::pair<const StepResult*, const char*> steps[] = {
-                {&r.dhcp, "!!!Error Enable DHCP failed."},
-                {&r.dns, "!!!Error Set DNSServer failed."}};
-            for (const auto& [step, failed] : steps) {
-                if (!step->made()) failures << StepFailure(*step, failed);
-                restart = restart || step->outcome == StepResult::Outcome::RestartNeeded;
+            if (r.matched.empty()) {
+                failures << NotFound(name);
+            } else {
+                const std::pair<const StepResult*, const char*> steps[] = {
+                    {&r.dhcp, "!!!Error Enable DHCP failed."},
+                    {&r.dns, "!!!Error Set DNSServer failed."}};
+                for (const auto& [step, failed] : steps) {
+                    if (step->outcome == StepResult::Outcome::Failed)  // the interface's message
+                        failures << QStringLiteral("!!!Error: ") + StepFailure(*step, failed);
+                    else if (!step->made())
+                        failures << StepFailure(*step, failed);
+                    restart = restart || step->outcome == StepResult::Outcome::RestartNeeded;
+                }
+                noLease = QString::fromStdString(r.noLease);
             }
-            noLease = QString::fromStdString(r.noLease);
         } catch (const std::exception& e) {
-            failures << ErrorText(e);
+            failures << QStringLiteral("!!!Error: ") + ErrorText(e);
         }
     }
-    for (const QString& f : failures) AddNICLog(QStringLiteral("!!!Error: ") + f);
+    for (const QString& f : failures) AddNICLog(f);
     if (!failures.isEmpty()) return;
     AddNICLog(QStringLiteral(">>> Set DHCP-Client NIC: ") + name + QStringLiteral("Successfully.") +
               (restart ? QStringLiteral(" (Code: 1, restart the computer to complete the change)")

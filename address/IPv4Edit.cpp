@@ -1,4 +1,4 @@
-#include "IPv4Edit.h"
+#include "address/IPv4Edit.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
-#include "uIPTool.h"
+#include "address/uIPTool.h"
 
 IPv4Edit::IPv4Edit(const QString& address, QWidget* parent) : QFrame(parent) {
     // Drawn as one edit: a sunken frame on the base colour, the fields frameless inside it.

@@ -1,4 +1,4 @@
-#include "uCalIP.h"
+#include "address/uCalIP.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -12,10 +12,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "Dialogs.h"
-#include "StandardError.h"
-#include "WindowHelpers.h"
-#include "uIPTool.h"
+#include "address/uIPTool.h"
+#include "ui/Dialogs.h"
+#include "ui/StandardError.h"
+#include "ui/WindowHelpers.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "uIPTool.h"
+#include "address/uIPTool.h"
 
 #include <QRegularExpression>
 #include <QStringList>
 #include <bit>
 #include <optional>
 
-#include "Exception.h"
-#include "IPv4Text.h"
+#include "common/Exception.h"
+#include "common/IPv4Text.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // during static initialisation, before main() creates the first component.
 #include <memory>
 
-#include "NmAdapterService.h"
+#include "netcomp/adapters/NmAdapterService.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "PortTestRunner.h"
+#include "app/PortTestRunner.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 #include <cstdint>
 
-#include "Clock.h"
-#include "TncTelnet.h"
+#include "common/Clock.h"
+#include "netcomp/tcp/TncTelnet.h"
 
 namespace {
 constexpr std::uint32_t kWaitMs = 5000;
@@ -13,9 +13,18 @@ constexpr int kWakeMs = 10;  // the wait rereads the tick counter at least this 
 }  // namespace
 
 PortTestRunner::PortTestRunner(TncTelnet& telnet, LogSink log)
-    : m_telnet(telnet), m_log(std::move(log)) {}
+    : m_telnet(telnet), m_log(std::move(log)) {
+    m_telnet.OnConnected = [this](TncTelnet*, int StatusCode, const QString& Description) {
+        Telnet1Connected(StatusCode, Description);
+    };
+    m_telnet.OnDisconnected = [this](TncTelnet*, int StatusCode, const QString& Description) {
+        Telnet1Disconnected(StatusCode, Description);
+    };
+}
 
-void PortTestRunner::run(const QString& host, int port) {
+PortTestRunner::Missing PortTestRunner::run(const QString& host, int port) {
+    if (host.isEmpty()) return Missing::Host;
+    if (port <= 0) return Missing::Port;
     try {
         m_telnet.setConnected(false);  // closes what an earlier test left open
         m_telnet.setRemoteHost(host);
@@ -30,6 +39,7 @@ void PortTestRunner::run(const QString& host, int port) {
     } catch (const EncTelnet& e) {
         m_log(QStringLiteral("!Telnet Error: ") + e.message());
     }
+    return Missing::Nothing;
 }
 
 void PortTestRunner::waitForOutcome() {
@@ -43,15 +53,15 @@ void PortTestRunner::waitForOutcome() {
     }
 }
 
-void PortTestRunner::connected(int statusCode, const QString& description) {
-    if (statusCode != 0) {
-        m_log(QStringLiteral("Telnet Connection failed: ") + description);
+void PortTestRunner::Telnet1Connected(int StatusCode, const QString& Description) {
+    if (StatusCode != 0) {
+        m_log(QStringLiteral("Telnet Connection failed: ") + Description);
         return;
     }
-    m_log(QStringLiteral("Telnet Connection : ") + description);
+    m_log(QStringLiteral("Telnet Connection : ") + Description);
     m_telnet.Disconnect();
 }
 
-void PortTestRunner::disconnected(const QString& description) {
-    m_log(QStringLiteral("Telnet Disconnected: ") + description);
+void PortTestRunner::Telnet1Disconnected(int /*StatusCode*/, const QString& Description) {
+    m_log(QStringLiteral("Telnet Disconnected: ") + Description);
 }

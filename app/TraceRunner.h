@@ -3,12 +3,13 @@
 #include <QString>
 #include <optional>
 
-#include "LogSink.h"
+#include "app/LogSink.h"
 
 class TncTraceRoute;
 
-// Trace runs: the start lines, one aligned line per hop, the stop and completion lines. Hops are
-// shown by address only.
+// Trace runs, whole: the start lines, one aligned line per hop from the component's hop event,
+// the stop request that takes effect at the next hop, and the completion line. Hops are shown by
+// address only.
 class TraceRunner {
   public:
     struct Source {
@@ -16,6 +17,7 @@ class TraceRunner {
         QString address;
     };
 
+    // Takes the component's hop event.
     TraceRunner(TncTraceRoute& trace, LogSink log);
 
     // Traces to host, blocking until the trace ends (the component keeps the user interface
@@ -23,12 +25,16 @@ class TraceRunner {
     // address the last trace with a source set. The component's failures propagate: no
     // completion line then.
     void run(const QString& host, const std::optional<Source>& source);
-    // The hop line: address or "***", padded to 40, then the time when there is one.
-    void writeHop(int hopNumber, const QString& hostAddress, int duration);
-    // The stop line, and the trace ends at once.
-    void stop();
+    // Asks a running trace to end at the next hop report; no effect on the next trace.
+    void requestStop() { IsRunTrace = false; }
+    bool running() const { return IsRunTrace; }
 
   private:
+    // The hop line: address or "***", padded to 40, then the time when there is one; after a
+    // stop request, the stop line and the trace ends.
+    void ncTraceRoute1Hop(int HopNumber, const QString& HostAddress, int Duration);
+
     TncTraceRoute& m_trace;
     LogSink m_log;
+    bool IsRunTrace = false;
 };

@@ -2,7 +2,7 @@
 // API. Installed during static initialisation, before main() creates the first component.
 #include <memory>
 
-#include "DhcpLeaseService.h"
+#include "netcomp/adapters/DhcpLeaseService.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "uSyslog.h"
-#include "uVelkorTool.h"
+#include "app/uVelkorTool.h"
+#include "syslog/uSyslog.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     TfSyslog fSyslog;
     fSyslog.setAttribute(Qt::WA_QuitOnClose, false);
     fSyslog.hide();
-    fMain.fSyslog = &fSyslog;
+    fMain.setSyslogWindow(&fSyslog);
 
     fMain.show();
     return app.exec();

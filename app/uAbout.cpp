@@ -1,12 +1,12 @@
-#include "uAbout.h"
+#include "app/uAbout.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-#include "LinkLabel.h"
-#include "WindowHelpers.h"
+#include "ui/LinkLabel.h"
+#include "ui/WindowHelpers.h"
 
 namespace {
 

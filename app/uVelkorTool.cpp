@@ -1,4 +1,4 @@
-#include "uVelkorTool.h"
+#include "app/uVelkorTool.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -13,17 +13,18 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "Clock.h"
-#include "DateTimeFormat.h"
-#include "LinkLabel.h"
-#include "NumericEdit.h"
-#include "StandardError.h"
-#include "TncIPInfo.h"
-#include "WindowHelpers.h"
-#include "uSyslog.h"
+#include "common/Clock.h"
+#include "common/DateTimeFormat.h"
+#include "netcomp/adapters/TncIPInfo.h"
+#include "syslog/uSyslog.h"
+#include "ui/LinkLabel.h"
+#include "ui/NumericEdit.h"
+#include "ui/StandardError.h"
+#include "ui/WindowHelpers.h"
 
 namespace {
 
@@ -88,17 +89,17 @@ TfMain::TfMain(TfMainComponents components, QWidget* parent)
           [this] {
               return PingRunner::Shown{neByte->value(), edHostName->currentText(), sNICName,
                                        sNICIP};
-          }),
+          },
+          this),
       m_trace(*ncTraceRoute1, [this](const QString& line) { AddSysLog(line); }),
       m_portTest(*Telnet1, [this](const QString& line) { AddSysLog(line); }) {
     setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
     buildControls();
     buildMenus();
     connectHandlers();
-    setupPing();
-    setupTrace();
-    setupTelnet();
+    setupReach();
     setupTray(components.trayAvailable);
+    nameControls();
 
     // Fixed size, centred on the desktop.
     setFixedSize(sizeHint());
@@ -271,6 +272,50 @@ void TfMain::buildMenus() {
     N1 = menuBar()->addAction(QStringLiteral("Read ME."));
 }
 
+void TfMain::nameControls() {
+    const std::pair<QObject*, const char*> named[] = {
+        {btnPing, "btnPing"},
+        {cbLoopPing, "cbLoopPing"},
+        {btnTracerute, "btnTracerute"},
+        {btnStopTrace, "btnStopTrace"},
+        {edHostName, "edHostName"},
+        {cbNICList, "cbNICList"},
+        {edHostIP, "edHostIP"},
+        {neByte, "neByte"},
+        {neTimeOut, "neTimeOut"},
+        {neCount, "neCount"},
+        {lbHostName, "lbHostName"},
+        {lbNICList, "lbNICList"},
+        {lbByte, "lbByte"},
+        {lbTimeOut, "lbTimeOut"},
+        {lbCount, "lbCount"},
+        {edTelnetHost, "edTelnetHost"},
+        {neTelnetPort, "neTelnetPort"},
+        {btnTelnet, "btnTelnet"},
+        {lbTelnetHost, "lbTelnetHost"},
+        {lbTelnetPort, "lbTelnetPort"},
+        {lbForwardPort, "lbForwardPort"},
+        {LogBox, "LogBox"},
+        {pmSave, "pmSave"},
+        {Log1, "Log1"},
+        {imgLogo, "imgLogo"},
+        {lbWebSite, "lbWebSite"},
+        {stClock, "stClock"},
+        {tmClock, "tmClock"},
+        {mnTools, "mnTools"},
+        {GenCLI1, "GenCLI1"},
+        {SyslogServer1, "SyslogServer1"},
+        {IP1, "IP1"},
+        {N1, "N1"},
+        {trayIcon, "trayIcon"},
+        {PopupMenu1, "PopupMenu1"},
+        {Open1, "Open1"},
+        {Exit2, "Exit2"},
+        {&m_ping, "PingRunner"},
+    };
+    for (const auto& [object, name] : named) object->setObjectName(QLatin1String(name));
+}
+
 void TfMain::connectHandlers() {
     handle(cbNICList, &QComboBox::activated, &TfMain::cbNICListClick);
     handle(Log1, &QAction::triggered, &TfMain::Log1Click);
@@ -288,7 +333,6 @@ void TfMain::FormCreate() {
         setWindowTitle(kCaption);
         LoadNICList();
         cbNICList->setCurrentIndex(-1);
-        IsRunTrace = false;
         tmClockTimer();
         tmClock->start();
     });
@@ -320,6 +364,11 @@ void TfMain::cbNICListClick() {
     edHostIP->setText(IPInfo1->AdapterIPAddress());
     sNICIP = IPInfo1->AdapterIPAddress();
     sNICName = IPInfo1->AdapterDescription();
+}
+
+void TfMain::setSyslogWindow(TfSyslog* window) {
+    fSyslog = window;
+    if (window) AddTrayCompanion(window);
 }
 
 void TfMain::SyslogServer1Click() {

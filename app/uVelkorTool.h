@@ -7,15 +7,15 @@
 #include <optional>
 #include <vector>
 
-#include "PingRunner.h"
-#include "PortTestRunner.h"
-#include "StandardError.h"
-#include "TncIPInfo.h"
-#include "TncPing.h"
-#include "TncTelnet.h"
-#include "TncTraceRoute.h"
-#include "TraceRunner.h"
-#include "WindowHelpers.h"
+#include "app/PingRunner.h"
+#include "app/PortTestRunner.h"
+#include "app/TraceRunner.h"
+#include "netcomp/adapters/TncIPInfo.h"
+#include "netcomp/icmp/TncPing.h"
+#include "netcomp/icmp/TncTraceRoute.h"
+#include "netcomp/tcp/TncTelnet.h"
+#include "ui/StandardError.h"
+#include "ui/WindowHelpers.h"
 
 class QAction;
 class QCheckBox;
@@ -43,34 +43,42 @@ struct TfMainComponents {
 };
 
 // The main window: reachability tests, the activity log, the source-adapter choice and the menu
-// that opens the other windows. Controls and fields are public so tests can drive the window the
-// way a user does and read what it shows.
+// that opens the other windows. It holds controls and their wiring; what the tests do lives in
+// the runners it gives its components to. Tests find the controls by their object names, which
+// are the names the fields have here.
 class TfMain : public QMainWindow {
     Q_OBJECT
   public:
     explicit TfMain(TfMainComponents components = {}, QWidget* parent = nullptr);
     ~TfMain() override;
 
+    // The syslog window made at start: the menu shows it, and it goes to the tray with this one.
+    void setSyslogWindow(TfSyslog* window);
+    // A non-modal window of the program's own that goes to the tray with the main window when
+    // it is shown, and comes back with it. Only windows added here go: the tray icon's own
+    // window, menus and tooltips are top-level widgets too on some desktops.
+    void AddTrayCompanion(QWidget* window);
+
+    // Appends a line to the activity log, selects it, and empties the log past 1000 lines.
+    void AddSysLog(const QString& text);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
     // Components (declared first: the runners below are made on them).
     std::unique_ptr<TncIPInfo> IPInfo1;
     std::unique_ptr<TncPing> ncPing1;
     std::unique_ptr<TncTraceRoute> ncTraceRoute1;
     std::unique_ptr<TncTelnet> Telnet1;
 
-  private:
     // What the reachability tests do; the handlers below wire the controls to them.
     PingRunner m_ping;
     TraceRunner m_trace;
     PortTestRunner m_portTest;
 
-  public:
-    // Fields.
-    bool IsLoopPing = false;
-    // The ping run's tally, kept by the ping runner.
-    int& iCountPing = m_ping.attempts;
-    int& iPingSuccess = m_ping.replies;
-    int& iPingFail = m_ping.failures;
-    bool IsRunTrace = false;
+    // The chosen source adapter.
     QString sNICName;
     QString sNICIP;
 
@@ -114,9 +122,6 @@ class TfMain : public QMainWindow {
     QAction* IP1;
     QAction* N1;
 
-    // Continuous ping: one attempt per tick (2000 ms), stopped when the window is created.
-    QTimer* tmLooping;
-
     // Notification-area icon and its popup menu (uVelkorTool_Tray.cpp).
     QSystemTrayIcon* trayIcon;
     QMenu* PopupMenu1;
@@ -127,15 +132,10 @@ class TfMain : public QMainWindow {
     // leaves the window minimised on the task bar.
     bool IsTrayUsable = false;
 
-    // The syslog window made at start; shown by SyslogServer1Click.
     TfSyslog* fSyslog = nullptr;
 
-    // Appends a line to the activity log, selects it, and empties the log past 1000 lines.
-    void AddSysLog(const QString& text);
     void LoadNICList();
     void SelectNIC();
-
-  public slots:
     void cbNICListClick();
     void Log1Click();
     void GenCLI1Click();
@@ -145,17 +145,10 @@ class TfMain : public QMainWindow {
 
     // Ping, trace route and TCP port test (uVelkorTool_Reach.cpp).
     void btnPingClick();
-    void tmLoopingTimer();
     void cbLoopPingClick();
-    void ncPing1Response();
-    void AddPingReply();
-    void AddPingError(const QString& message);
     void btnTraceruteClick();
-    void ncTraceRoute1Hop(int HopNumber, const QString& HostAddress, int Duration);
     void btnStopTraceClick();
     void btnTelnetClick();
-    void Telnet1Connected(int StatusCode, const QString& Description);
-    void Telnet1Disconnected(int StatusCode, const QString& Description);
     // Tray residence and closing (uVelkorTool_Tray.cpp).
     bool FormCloseQuery();
     void Open1Click();
@@ -163,21 +156,15 @@ class TfMain : public QMainWindow {
     void MinimizeToTray();
     void RestoreFromTray();
 
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-
-  private:
     void setupTray(std::optional<bool> trayAvailable);
     void hideToTray();
     void EndProgram();
-    void setupPing();
-    void setupTrace();
-    void setupTelnet();
+    void setupReach();
 
     void FormCreate();
     void buildControls();
     void buildMenus();
+    void nameControls();
     void connectHandlers();
     void tmClockTimer();
 
@@ -187,7 +174,8 @@ class TfMain : public QMainWindow {
         ConnectHandler(sender, signal, this, handler);
     }
 
-    // Windows hidden together with the main window, shown again when it is restored.
+    std::vector<QPointer<QWidget>> m_trayCompanions;
+    // Companions hidden together with the main window, shown again when it is restored.
     struct HiddenWindow {
         QPointer<QWidget> window;
         QPoint position;

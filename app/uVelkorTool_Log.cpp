@@ -2,9 +2,9 @@
 #include <QDir>
 #include <QListWidget>
 
-#include "Clock.h"
-#include "SavedLog.h"
-#include "uVelkorTool.h"
+#include "app/uVelkorTool.h"
+#include "common/Clock.h"
+#include "common/SavedLog.h"
 
 void TfMain::AddSysLog(const QString& text) {
     LogBox->addItem(text);

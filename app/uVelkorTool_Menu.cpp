@@ -1,9 +1,9 @@
 // Menu handlers that open the modal windows: each opening makes a new window owned by the main
 // window and destroys it when it closes, also when showing it fails.
-#include "uAbout.h"
-#include "uCalIP.h"
-#include "uNIC.h"
-#include "uVelkorTool.h"
+#include "adapter/uNIC.h"
+#include "address/uCalIP.h"
+#include "app/uAbout.h"
+#include "app/uVelkorTool.h"
 
 void TfMain::GenCLI1Click() {
     TfNIC fNIC(this);

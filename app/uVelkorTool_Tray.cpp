@@ -8,10 +8,10 @@
 #include <QTimer>
 #include <utility>
 
-#include "Dialogs.h"
-#include "StandardError.h"
-#include "uSyslog.h"
-#include "uVelkorTool.h"
+#include "app/uVelkorTool.h"
+#include "syslog/uSyslog.h"
+#include "ui/Dialogs.h"
+#include "ui/StandardError.h"
 
 namespace {
 
@@ -90,13 +90,18 @@ void TfMain::MinimizeToTray() {
     if (IsTrayUsable) hideToTray();
 }
 
+void TfMain::AddTrayCompanion(QWidget* window) {
+    for (const QPointer<QWidget>& w : m_trayCompanions)
+        if (w == window) return;
+    m_trayCompanions.emplace_back(window);
+}
+
 void TfMain::hideToTray() {
-    // The program's other windows on screen go with it, so the tray icon is all that remains.
-    // Popups and modal windows are not among them: hiding a modal window would end it.
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w == this || !w->isVisible() || w->isModal()) continue;
-        const Qt::WindowType type = w->windowType();
-        if (type != Qt::Window && type != Qt::Dialog) continue;
+    // The companions on screen go with it, so the tray icon is all that remains. Not every
+    // top-level widget: on desktops whose notification area embeds icons as windows (XEmbed),
+    // the icon is one, and hiding it empties the notification area for good.
+    for (const QPointer<QWidget>& w : m_trayCompanions) {
+        if (!w || !w->isVisible()) continue;
         m_hiddenWithMain.push_back({w, w->pos()});
         w->hide();
     }

@@ -17,11 +17,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "ManagementInterface.h"
-#include "NetNs.h"
-#include "NmAdapterService.h"
-#include "NmLab.h"
-#include "uNIC.h"
+#include "adapter/ManagementInterface.h"
+#include "adapter/uNIC.h"
+#include "netcomp/adapters/NmAdapterService.h"
+#include "tests/support/NetNs.h"
+#include "tests/support/NmLab.h"
 
 namespace {
 

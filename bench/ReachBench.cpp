@@ -16,12 +16,12 @@
 #include <numeric>
 #include <vector>
 
-#include "HostAddress.h"
-#include "IcmpProbe.h"
-#include "NetNs.h"
-#include "RouteChain.h"
-#include "TncPing.h"
-#include "TncTraceRoute.h"
+#include "netcomp/icmp/HostAddress.h"
+#include "netcomp/icmp/IcmpProbe.h"
+#include "netcomp/icmp/TncPing.h"
+#include "netcomp/icmp/TncTraceRoute.h"
+#include "tests/support/NetNs.h"
+#include "tests/support/RouteChain.h"
 
 namespace {
 

@@ -40,11 +40,11 @@
 #include <thread>
 #include <vector>
 
-#include "NumericEdit.h"
-#include "SyslogLineModel.h"
-#include "SyslogStore.h"
-#include "TncSysLog.h"
-#include "uSyslog.h"
+#include "netcomp/syslog/TncSysLog.h"
+#include "syslog/SyslogLineModel.h"
+#include "syslog/SyslogStore.h"
+#include "syslog/uSyslog.h"
+#include "ui/NumericEdit.h"
 
 namespace {
 

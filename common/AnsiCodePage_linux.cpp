@@ -7,7 +7,7 @@
 #include <cctype>
 #include <cerrno>
 
-#include "AnsiCodePage.h"
+#include "common/AnsiCodePage.h"
 
 namespace ansi {
 

@@ -7,7 +7,7 @@
 #include <climits>
 #include <stdexcept>
 
-#include "AnsiCodePage.h"
+#include "common/AnsiCodePage.h"
 
 namespace ansi {
 

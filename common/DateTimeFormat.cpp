@@ -1,13 +1,16 @@
-#include "DateTimeFormat.h"
+#include "common/DateTimeFormat.h"
 
-#include "Clock.h"
+#include "common/Clock.h"
 
 namespace {
 
-// First character of a Qt date/time format that is neither a field letter nor quoting.
+// First character of a Qt date/time format that is neither a field letter nor quoting. Invisible
+// format characters are passed over: Arabic locales put a right-to-left mark before each date
+// separator ("d\u200f/M\u200f/yyyy").
 QChar FirstSeparator(const QString& format, QChar fallback) {
     for (QChar c : format)
-        if (!c.isLetter() && c != u'\'' && !c.isSpace()) return c;
+        if (!c.isLetter() && c != u'\'' && !c.isSpace() && c.category() != QChar::Other_Format)
+            return c;
     return fallback;
 }
 

@@ -7,9 +7,10 @@
 // Stamps made from a pattern: "dd" day, "mm" month (minutes right after an "hh"), "yyyy" year,
 // "hh" hour (12-hour clock when the pattern holds "am/pm"), "nn" minutes, "ss" seconds, "am/pm";
 // "/" is the regional date separator and ":" the regional time separator; anything else is kept.
-// Every numeric field is zero-filled to two digits (four for the year).
+// Every numeric field is zero-filled to two digits (four for the year). The locale is the
+// default one unless given: the system's, unless a test sets another.
 QString FormatDateTime(QStringView pattern, const QDateTime& time,
-                       const QLocale& locale = QLocale::system());
+                       const QLocale& locale = QLocale());
 
 // The same for the clock seam's current time.
 QString FormatNow(QStringView pattern);

@@ -1,4 +1,4 @@
-#include "IPv4Text.h"
+#include "common/IPv4Text.h"
 
 #include <charconv>
 

@@ -1,12 +1,12 @@
-#include "SavedLog.h"
+#include "common/SavedLog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include "AnsiCodePage.h"
-#include "DateTimeFormat.h"
-#include "Exception.h"
+#include "common/AnsiCodePage.h"
+#include "common/DateTimeFormat.h"
+#include "common/Exception.h"
 
 QByteArray SavedLogBytes(const QStringList& lines, const std::string& charset) {
     QByteArray bytes;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "WinText.h"
+#include "common/WinText.h"
 
 namespace wintext {
 

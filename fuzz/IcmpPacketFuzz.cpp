@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "IcmpPacket.h"
+#include "netcomp/wire/IcmpPacket.h"
 
 using namespace icmp;
 

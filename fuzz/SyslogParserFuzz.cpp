@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "SyslogFormat.h"
-#include "SyslogParser.h"
+#include "netcomp/wire/SyslogFormat.h"
+#include "netcomp/wire/SyslogParser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArrayView datagram(reinterpret_cast<const char*>(data), qsizetype(size));

@@ -4,7 +4,7 @@
 #include <functional>
 #include <utility>
 
-#include "Exception.h"
+#include "common/Exception.h"
 
 // Base of every component error: an error number and a "code: description" message.
 class ENetComponent : public Exception {

@@ -1,4 +1,4 @@
-#include "SyslogLineModel.h"
+#include "syslog/SyslogLineModel.h"
 
 #include <QBrush>
 #include <QColor>
@@ -8,7 +8,7 @@
 #include <QPixmap>
 #include <algorithm>
 
-#include "SyslogStore.h"
+#include "syslog/SyslogStore.h"
 
 namespace {
 

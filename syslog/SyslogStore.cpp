@@ -1,13 +1,13 @@
-#include "SyslogStore.h"
+#include "syslog/SyslogStore.h"
 
 #include <QDir>
 
-#include "Clock.h"
-#include "DateTimeFormat.h"
-#include "Exception.h"
-#include "PadColumn.h"
-#include "SavedLog.h"
-#include "VisibleControls.h"
+#include "common/Clock.h"
+#include "common/DateTimeFormat.h"
+#include "common/Exception.h"
+#include "common/PadColumn.h"
+#include "common/SavedLog.h"
+#include "syslog/VisibleControls.h"
 
 SyslogStore::SyslogStore(Clock& clock) : m_clock(clock) {}
 

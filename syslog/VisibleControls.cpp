@@ -1,4 +1,4 @@
-#include "VisibleControls.h"
+#include "syslog/VisibleControls.h"
 
 namespace {
 

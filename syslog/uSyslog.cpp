@@ -1,4 +1,4 @@
-#include "uSyslog.h"
+#include "syslog/uSyslog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -15,15 +15,15 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "Clock.h"
-#include "IPv4Edit.h"
-#include "NumericEdit.h"
-#include "StandardError.h"
-#include "SyslogLineModel.h"
-#include "SyslogParser.h"
-#include "SyslogStore.h"
-#include "TncSysLog.h"
-#include "WindowHelpers.h"
+#include "address/IPv4Edit.h"
+#include "common/Clock.h"
+#include "netcomp/syslog/TncSysLog.h"
+#include "netcomp/wire/SyslogParser.h"
+#include "syslog/SyslogLineModel.h"
+#include "syslog/SyslogStore.h"
+#include "ui/NumericEdit.h"
+#include "ui/StandardError.h"
+#include "ui/WindowHelpers.h"
 
 namespace {
 

@@ -5,18 +5,21 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
-#include "Clock.h"
-#include "DateTimeFormat.h"
-#include "SyslogStore.h"
-#include "TncSysLog.h"
-#include "uSyslog.h"
+#include "common/Clock.h"
+#include "common/DateTimeFormat.h"
+#include "netcomp/syslog/TncSysLog.h"
+#include "syslog/SyslogStore.h"
+#include "syslog/uSyslog.h"
 
 void TfSyslog::btnStartClick() {
     btnTest->setEnabled(true);
     if (ncSysLog->Active()) ncSysLog->SetActive(false);
     ncSysLog->SetActive(true);
-    showDropped();  // a fresh count for this opening
+    m_droppedBefore = 0;  // a fresh count from this Start on
+    m_openingCounted = true;
+    showDropped();
     m_droppedTimer->start();
     setWindowTitle(QStringLiteral("  >>> Listening syslog message...."));
     AddLogLine(FormatNow(stamp::StartStop) +
@@ -26,8 +29,8 @@ void TfSyslog::btnStartClick() {
 }
 
 void TfSyslog::btnStopClick() {
-    ncSysLog->SetActive(false);
-    if (m_droppedTimer->isActive()) showDropped();  // the count this opening ended with
+    deactivate();
+    if (m_droppedTimer->isActive()) showDropped();  // the count from Start to here
     m_droppedTimer->stop();
     setStopped();
     AddLogLine(FormatNow(stamp::StartStop) + QStringLiteral("  >>> Stop syslog message...."));
@@ -44,10 +47,21 @@ void TfSyslog::btnTestClick() {
     pnMessage->setVisible(true);
 }
 
+void TfSyslog::deactivate() {
+    ncSysLog->SetActive(false);
+    if (!m_openingCounted) return;
+    m_openingCounted = false;
+    m_droppedBefore += std::max(0LL, ncSysLog->DroppedCount());
+}
+
 void TfSyslog::showDropped() {
     const long long dropped = ncSysLog->DroppedCount();
-    spDropped->setText(dropped < 0 ? QStringLiteral("Dropped: not counted")
-                                   : QStringLiteral("Dropped: ") + QLocale().toString(dropped));
+    if (dropped < 0) {
+        spDropped->setText(QStringLiteral("Dropped: not counted"));
+        return;
+    }
+    const long long total = m_droppedBefore + (m_openingCounted ? dropped : 0);
+    spDropped->setText(QStringLiteral("Dropped: ") + QLocale().toString(total));
 }
 
 void TfSyslog::ncSysLogPacketIn(TncSysLog*, int, const QString& Facility, int SeverityCode,

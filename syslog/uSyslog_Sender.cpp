@@ -1,11 +1,12 @@
 // The loopback sender panel.
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <QTimer>
 
-#include "IPv4Edit.h"
-#include "NumericEdit.h"
-#include "TncSysLog.h"
-#include "uSyslog.h"
+#include "address/IPv4Edit.h"
+#include "netcomp/syslog/TncSysLog.h"
+#include "syslog/uSyslog.h"
+#include "ui/NumericEdit.h"
 
 void TfSyslog::btnSendClick() {
     // Whatever happens, the receiver ends as it was found (listening again, or closed), and
@@ -20,10 +21,12 @@ void TfSyslog::btnSendClick() {
         }
         if (wasListening && !ncSysLog->Active()) setStopped();
     });
-    if (ncSysLog->Active()) ncSysLog->SetActive(false);
+    if (ncSysLog->Active()) deactivate();
     ncSysLog->SetRemoteHost(edIP->text());
     ncSysLog->SetRemotePort(edPort->value());
     ncSysLog->SetActive(true);
+    // The reopened socket counts its drops afresh; from Start to Stop they add up.
+    m_openingCounted = m_droppedTimer->isActive();
     const QString text = QStringLiteral(" > ") + edMessage->text();
     const int count = edSendCount->value();
     for (int i = 1; i <= count; ++i) ncSysLog->SendPacket(5, 7, QString::number(i) + text);

@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "DateTimeFormat.h"
-#include "Dialogs.h"
-#include "StandardError.h"
-#include "SyslogStore.h"
-#include "uSyslog.h"
+#include "common/DateTimeFormat.h"
+#include "syslog/SyslogStore.h"
+#include "syslog/uSyslog.h"
+#include "ui/Dialogs.h"
+#include "ui/StandardError.h"
 
 void TfSyslog::AddLogLine(const QString& text) {
     m_store->append(text);

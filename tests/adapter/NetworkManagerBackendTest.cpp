@@ -15,12 +15,12 @@
 #include <cstring>
 #include <functional>
 
-#include "ManagementInterface.h"
-#include "NmAdapterService.h"
-#include "NmLab.h"
-#include "NmManagement.h"
-#include "Root.h"
-#include "uNIC.h"
+#include "adapter/ManagementInterface.h"
+#include "adapter/NmManagement.h"
+#include "adapter/uNIC.h"
+#include "netcomp/adapters/NmAdapterService.h"
+#include "tests/support/NmLab.h"
+#include "tests/support/Root.h"
 
 namespace {}  // namespace
 

@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
-#include "Dialogs.h"
-#include "ManagementInterface.h"
-#include "TncIPInfo.h"
+#include "adapter/ManagementInterface.h"
+#include "netcomp/adapters/TncIPInfo.h"
+#include "ui/Dialogs.h"
 
 // The real component over a scripted adapter list; release/renew run the test's hooks.
 class ScriptedIPInfo : public TncIPInfo {

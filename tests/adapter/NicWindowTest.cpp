@@ -10,8 +10,9 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "NicFakes.h"
-#include "uNIC.h"
+#include "adapter/uNIC.h"
+#include "tests/adapter/NicFakes.h"
+#include "tests/support/EnterInFields.h"
 
 namespace {
 
@@ -417,6 +418,7 @@ TEST_F(NicWindow, EnableDhcpClientActsOnTheRememberedAdapter) {
     EXPECT_EQ(w->mmInfo->toPlainText(), details);  // no refresh, no list rebuild
 }
 
+// Each failure line carries one error mark: a text with its own "!!!" is not prefixed again.
 TEST_F(NicWindow, EnableDhcpClientJudgesBothStepsAndSaysWhatHappened) {
     const QString start = ">>>>> Start Set DHCP-Client NIC.: eth0";
     const QString done = ">>> Set DHCP-Client NIC: eth0Successfully.";
@@ -439,7 +441,7 @@ TEST_F(NicWindow, EnableDhcpClientJudgesBothStepsAndSaysWhatHappened) {
          {"wlan0", {}, {}, {}},
          "",
          "",
-         {start, "!!!Error: !!!ไม่พบ Network Adapter \"eth0\" ตรวจสอบการ Enable NIC."}},
+         {start, "!!!ไม่พบ Network Adapter \"eth0\" ตรวจสอบการ Enable NIC."}},
         {"unreachable",
          true,
          {"eth0", {}, {}, {}},
@@ -451,14 +453,14 @@ TEST_F(NicWindow, EnableDhcpClientJudgesBothStepsAndSaysWhatHappened) {
          {"eth0", {{"EnableDHCP", 84}}, {}, {}},
          "",
          "",
-         {start, "!!!Error: !!!Error Enable DHCP failed. Code: 84"}},
+         {start, "!!!Error Enable DHCP failed. Code: 84"}},
         {"both refused",
          true,
          {"eth0", {{"EnableDHCP", 84}, {"SetDNSServerSearchOrder", 91}}, {}, {}},
          "",
          "",
-         {start, "!!!Error: !!!Error Enable DHCP failed. Code: 84",
-          "!!!Error: !!!Error Set DNSServer failed. Code: 91"}},
+         {start, "!!!Error Enable DHCP failed. Code: 84",
+          "!!!Error Set DNSServer failed. Code: 91"}},
         {"refused in words",
          true,
          {"eth0",
@@ -468,8 +470,14 @@ TEST_F(NicWindow, EnableDhcpClientJudgesBothStepsAndSaysWhatHappened) {
          "",
          "",
          {start,
-          "!!!Error: !!!Error Enable DHCP failed. NetworkManager could not bring up eth0: "
+          "!!!Error Enable DHCP failed. NetworkManager could not bring up eth0: "
           "the device was removed"}},
+        {"the interface fails during a step",
+         true,
+         {"eth0", {}, {}, {{"SetDNSServerSearchOrder", "bus gone"}}},
+         "",
+         "",
+         {start, "!!!Error: bus gone"}},
         {"code 1 is made, with a restart",
          true,
          {"eth0", {{"EnableDHCP", 1}}, {}, {}},
@@ -505,6 +513,32 @@ TEST_F(NicWindow, EnableDhcpClientJudgesBothStepsAndSaysWhatHappened) {
         EXPECT_TRUE(AllEnabled(*w)) << c.what;
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << c.what;
     }
+}
+
+// Enter typed in a field runs no action: the first button ("DHCP Release") is no default button.
+// A button runs only when meant: clicked, or Space or Enter while it has the focus.
+TEST_F(NicWindow, EnterInAFieldRunsNoAction) {
+    *adapters = {Adapter("eth0")};
+    script->configs = {{"eth0", {}}};
+    auto w = Open();
+    w->show();
+    Click(*w, 0);  // an adapter picked, so every action could run
+    EXPECT_EQ(ButtonClicksFromEnterInFields(w.get()), 0);
+    EXPECT_EQ(Log(*w), QStringList());
+    EXPECT_TRUE(info->actedOn.empty());
+    EXPECT_EQ(script->journal, QStringList());
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    for (QPushButton* b : {w->btnRelease, w->btnRenew, w->btnDHCP, w->btnFixedIP})
+        EXPECT_FALSE(b->isDefault()) << b->text().toStdString();
+
+    w->btnRenew->setFocus();
+    QTest::keyClick(w->btnRenew, Qt::Key_Space);
+    w->btnRelease->setFocus();
+    QTest::keyClick(w->btnRelease, Qt::Key_Return);
+    EXPECT_EQ(info->actedOn.size(), 2u);
+    EXPECT_EQ(Log(*w), QStringList({">>> DHCP Renew NIC.: eth0 successfully.",
+                                    ">>> DHCP Release NIC.: eth0 successfully."}));
+    EXPECT_TRUE(w->isVisible());  // the window took no Enter for itself either
 }
 
 TEST_F(NicWindow, ReleaseAndRenewActOnTheShownRow) {

@@ -6,8 +6,8 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "ScriptedDialogs.h"
-#include "uCalIP.h"
+#include "address/uCalIP.h"
+#include "tests/support/ScriptedDialogs.h"
 
 void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';

@@ -3,8 +3,8 @@
 #include <climits>
 #include <functional>
 
-#include "Exception.h"
-#include "uIPTool.h"
+#include "address/uIPTool.h"
+#include "common/Exception.h"
 
 // Readable QString values in failure messages.
 void PrintTo(const QString& s, std::ostream* os) {

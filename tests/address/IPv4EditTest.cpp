@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "IPv4Edit.h"
+#include "address/IPv4Edit.h"
 
 namespace {
 

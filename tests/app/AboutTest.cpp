@@ -7,8 +7,8 @@
 #include <QTest>
 #include <QTextBlock>
 
-#include "LinkLabel.h"
-#include "uAbout.h"
+#include "app/uAbout.h"
+#include "ui/LinkLabel.h"
 
 void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';

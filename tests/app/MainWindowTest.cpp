@@ -17,14 +17,17 @@
 #include <QTimer>
 #include <optional>
 
-#include "Clock.h"
-#include "LinkLabel.h"
-#include "NetNs.h"
-#include "NumericEdit.h"
-#include "Root.h"
-#include "ScriptedDialogs.h"
-#include "uSyslog.h"
-#include "uVelkorTool.h"
+#include "app/uVelkorTool.h"
+#include "common/Clock.h"
+#include "syslog/uSyslog.h"
+#include "tests/app/MainControls.h"
+#include "tests/app/ScriptedReach.h"
+#include "tests/support/EnterInFields.h"
+#include "tests/support/NetNs.h"
+#include "tests/support/Root.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "ui/LinkLabel.h"
+#include "ui/NumericEdit.h"
 
 namespace {
 
@@ -71,6 +74,7 @@ struct MainWindowTest : ::testing::Test {
     ScriptedDialogs boxes;
     FixedClock clock;
     FakeIPInfo* ipInfo = nullptr;
+    ScriptedTrace* trace = nullptr;
 
     void SetUp() override { SetClock(&clock); }
     void TearDown() override { SetClock(nullptr); }
@@ -82,14 +86,28 @@ struct MainWindowTest : ::testing::Test {
         ipInfo = fake.get();
         TfMainComponents parts;
         parts.IPInfo1 = std::move(fake);
+        auto scriptedTrace = std::make_unique<ScriptedTrace>();
+        trace = scriptedTrace.get();
+        parts.ncTraceRoute1 = std::move(scriptedTrace);
         return std::make_unique<TfMain>(std::move(parts));
+    }
+
+    // The source adapter as the window uses it: the name a trace's line shows and the address it
+    // gives the trace ({} when none is chosen).
+    std::pair<QString, QString> Source(const MainControls& ui) {
+        trace->setLocalHost({});
+        ui.btnTracerute->click();
+        const QString line = ui.LogBox->item(ui.LogBox->count() - 2)->text();
+        if (!line.startsWith("Trace Route From: ")) return {};
+        return {line.section(' ', 3, 3), trace->LocalHost()};
     }
 
     // A pick by the user: the combo's own key handling, which raises the user's pick signal.
     static void Pick(TfMain& w, int index) {
-        w.cbNICList->setFocus();
-        while (w.cbNICList->currentIndex() > index) QTest::keyClick(w.cbNICList, Qt::Key_Up);
-        while (w.cbNICList->currentIndex() < index) QTest::keyClick(w.cbNICList, Qt::Key_Down);
+        const MainControls ui(w);
+        ui.cbNICList->setFocus();
+        while (ui.cbNICList->currentIndex() > index) QTest::keyClick(ui.cbNICList, Qt::Key_Up);
+        while (ui.cbNICList->currentIndex() < index) QTest::keyClick(ui.cbNICList, Qt::Key_Down);
     }
 };
 
@@ -103,45 +121,44 @@ QStringList Items(const QComboBox* c) {
 
 TEST_F(MainWindowTest, InitialState) {
     auto w = Make();
+    const MainControls ui(*w);
     EXPECT_EQ(w->windowTitle(), "Network-Tool V0.2.1 by.velkor");
     EXPECT_TRUE(boxes.shown.empty());
 
     // Adapters listed in the component's order, equal descriptions kept apart; none selected,
     // though the component's current adapter is the first.
-    EXPECT_EQ(Items(w->cbNICList), QStringList({"eth0", "wlan0", "eth0"}));
-    EXPECT_EQ(w->cbNICList->currentIndex(), -1);
-    EXPECT_EQ(w->cbNICList->maxVisibleItems(), 10);
-    EXPECT_EQ(w->IPInfo1->AdapterIndex(), 0);
-    EXPECT_EQ(w->edHostIP->text(), "");
-    EXPECT_TRUE(w->edHostIP->isReadOnly());
-    EXPECT_EQ(w->sNICIP, "");
-    EXPECT_EQ(w->sNICName, "");
-    EXPECT_FALSE(w->IsRunTrace);
-    EXPECT_FALSE(w->IsLoopPing);
-    EXPECT_EQ(w->iCountPing + w->iPingSuccess + w->iPingFail, 0);
+    EXPECT_EQ(Items(ui.cbNICList), QStringList({"eth0", "wlan0", "eth0"}));
+    EXPECT_EQ(ui.cbNICList->currentIndex(), -1);
+    EXPECT_EQ(ui.cbNICList->maxVisibleItems(), 10);
+    EXPECT_EQ(ipInfo->AdapterIndex(), 0);
+    EXPECT_EQ(ui.edHostIP->text(), "");
+    EXPECT_TRUE(ui.edHostIP->isReadOnly());
+    EXPECT_FALSE(ui.ping->loopPing());
+    EXPECT_FALSE(ui.ping->loopTimer().isActive());
+    EXPECT_EQ(ui.ping->attempts() + ui.ping->replies() + ui.ping->failures(), 0);
 
     // Host list, its text, and the other inputs.
-    EXPECT_EQ(w->edHostName->currentText(), "8.8.8.8");
-    const QStringList hosts = Items(w->edHostName);
+    EXPECT_EQ(ui.edHostName->currentText(), "8.8.8.8");
+    const QStringList hosts = Items(ui.edHostName);
     ASSERT_EQ(hosts.size(), 8);
     EXPECT_EQ(hosts[0], "8.8.8.8");
     EXPECT_EQ(hosts.mid(2), QStringList({"1.1.1.1", "192.168.1.1", "192.168.0.1", "192.168.10.1",
                                          "10.0.1.1", "172.16.0.1"}));
-    EXPECT_TRUE(w->edHostName->isEditable());
-    EXPECT_FALSE(w->cbNICList->isEditable());
-    EXPECT_FALSE(w->cbLoopPing->isChecked());
-    EXPECT_EQ(w->edTelnetHost->text(), "");
-    EXPECT_EQ(w->LogBox->count(), 0);
+    EXPECT_TRUE(ui.edHostName->isEditable());
+    EXPECT_FALSE(ui.cbNICList->isEditable());
+    EXPECT_FALSE(ui.cbLoopPing->isChecked());
+    EXPECT_EQ(ui.edTelnetHost->text(), "");
+    EXPECT_EQ(ui.LogBox->count(), 0);
 
     struct Numeric {
         NumericEdit* edit;
         int value, min, max;
         bool grouping, hidden;
     } numerics[] = {
-        {w->neByte, 32, 32, 5000, true, false},
-        {w->neTimeOut, 1, 1, 10, false, true},
-        {w->neCount, 5, 1, 1000, false, true},
-        {w->neTelnetPort, 10000, 1, 65535, false, false},
+        {ui.neByte, 32, 32, 5000, true, false},
+        {ui.neTimeOut, 1, 1, 10, false, true},
+        {ui.neCount, 5, 1, 1000, false, true},
+        {ui.neTelnetPort, 10000, 1, 65535, false, false},
     };
     for (const auto& n : numerics) {
         EXPECT_EQ(n.edit->value(), n.value);
@@ -150,31 +167,31 @@ TEST_F(MainWindowTest, InitialState) {
         EXPECT_EQ(n.edit->grouping(), n.grouping);
         EXPECT_EQ(n.edit->isHidden(), n.hidden) << n.value;
     }
-    EXPECT_TRUE(w->lbTimeOut->isHidden());
-    EXPECT_TRUE(w->lbCount->isHidden());
-    EXPECT_EQ(w->neTelnetPort->text(), "10000");
+    EXPECT_TRUE(ui.lbTimeOut->isHidden());
+    EXPECT_TRUE(ui.lbCount->isHidden());
+    EXPECT_EQ(ui.neTelnetPort->text(), "10000");
 
     // Captions and hints.
     struct Text {
         QWidget* widget;
         QString caption, hint;
     } texts[] = {
-        {w->btnPing, "Ping..", ""},
-        {w->cbLoopPing, "Ping until stop. (Disable for Stop)", "Click Disable เพื่อ Stop Ping"},
-        {w->btnTracerute, "Start Tracerute", ""},
-        {w->btnStopTrace, "Stop Tracerute", ""},
-        {w->btnTelnet, "Telnet", ""},
-        {w->edHostName, "", "IP ปลายทาง"},
-        {w->cbNICList, "", "Ping ผ่าน NIC ที่เลือก"},
-        {w->lbHostName, "Host", ""},
-        {w->lbNICList, "Interface Ping (Option)", ""},
-        {w->lbByte, "Packet Size (Byte):", "(Byte)"},
-        {w->lbTimeOut, "Time Out", ""},
-        {w->lbCount, "Count", ""},
-        {w->lbTelnetHost, "Host", ""},
-        {w->lbTelnetPort, "Port", ""},
-        {w->lbForwardPort, "สำหรับทดสอบ Forward Port ที่ใช้ Protocol TCP", ""},
-        {w->LogBox, "", "Click Mouse ขวาเพื่อบันทึก Log"},
+        {ui.btnPing, "Ping..", ""},
+        {ui.cbLoopPing, "Ping until stop. (Disable for Stop)", "Click Disable เพื่อ Stop Ping"},
+        {ui.btnTracerute, "Start Tracerute", ""},
+        {ui.btnStopTrace, "Stop Tracerute", ""},
+        {ui.btnTelnet, "Telnet", ""},
+        {ui.edHostName, "", "IP ปลายทาง"},
+        {ui.cbNICList, "", "Ping ผ่าน NIC ที่เลือก"},
+        {ui.lbHostName, "Host", ""},
+        {ui.lbNICList, "Interface Ping (Option)", ""},
+        {ui.lbByte, "Packet Size (Byte):", "(Byte)"},
+        {ui.lbTimeOut, "Time Out", ""},
+        {ui.lbCount, "Count", ""},
+        {ui.lbTelnetHost, "Host", ""},
+        {ui.lbTelnetPort, "Port", ""},
+        {ui.lbForwardPort, "สำหรับทดสอบ Forward Port ที่ใช้ Protocol TCP", ""},
+        {ui.LogBox, "", "Click Mouse ขวาเพื่อบันทึก Log"},
     };
     for (const auto& t : texts) {
         QString caption;
@@ -183,52 +200,54 @@ TEST_F(MainWindowTest, InitialState) {
         EXPECT_EQ(caption, t.caption);
         EXPECT_EQ(t.widget->toolTip(), t.hint) << t.caption.toStdString();
     }
-    for (QPushButton* b : {w->btnPing, w->btnTracerute, w->btnStopTrace, w->btnTelnet}) {
+    for (QPushButton* b : {ui.btnPing, ui.btnTracerute, ui.btnStopTrace, ui.btnTelnet}) {
         EXPECT_TRUE(b->isEnabled());
         EXPECT_FALSE(b->icon().isNull()) << b->text().toStdString();
     }
 
     // Fonts: Courier New 9 pt, the log and the red label 10 pt.
-    EXPECT_EQ(w->btnPing->font().family(), "Courier New");
-    EXPECT_EQ(w->btnPing->font().pointSize(), 9);
-    EXPECT_EQ(w->LogBox->font().pointSize(), 10);
-    EXPECT_EQ(w->lbForwardPort->font().pointSize(), 10);
-    EXPECT_EQ(w->lbForwardPort->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_EQ(ui.btnPing->font().family(), "Courier New");
+    EXPECT_EQ(ui.btnPing->font().pointSize(), 9);
+    EXPECT_EQ(ui.LogBox->font().pointSize(), 10);
+    EXPECT_EQ(ui.lbForwardPort->font().pointSize(), 10);
+    EXPECT_EQ(ui.lbForwardPort->palette().color(QPalette::WindowText), QColor(Qt::red));
 
     // Menus: the syslog item works; the windows not built yet are disabled.
-    EXPECT_EQ(w->mnTools->title(), "เครื่องมือ");
-    EXPECT_EQ(w->GenCLI1->text(), "Network Interface Card Tool.");
-    EXPECT_EQ(w->SyslogServer1->text(), "Syslog Server");
-    EXPECT_EQ(w->IP1->text(), "คำนวน IP");
-    EXPECT_EQ(w->N1->text(), "Read ME.");
-    EXPECT_TRUE(w->SyslogServer1->isEnabled());
-    EXPECT_EQ(w->pmSave->actions().size(), 1);
-    EXPECT_EQ(w->Log1->text(), "บันทึก Log");
+    EXPECT_EQ(ui.mnTools->title(), "เครื่องมือ");
+    EXPECT_EQ(ui.GenCLI1->text(), "Network Interface Card Tool.");
+    EXPECT_EQ(ui.SyslogServer1->text(), "Syslog Server");
+    EXPECT_EQ(ui.IP1->text(), "คำนวน IP");
+    EXPECT_EQ(ui.N1->text(), "Read ME.");
+    EXPECT_TRUE(ui.SyslogServer1->isEnabled());
+    EXPECT_EQ(ui.pmSave->actions().size(), 1);
+    EXPECT_EQ(ui.Log1->text(), "บันทึก Log");
 
     // Fixed size, no maximise box; banner and running clock pane.
     EXPECT_EQ(w->minimumSize(), w->maximumSize());
     EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(w->imgLogo->pixmap().isNull());
-    EXPECT_FALSE(w->lbWebSite->text().isEmpty());
-    EXPECT_TRUE(w->lbWebSite->url().isValid());
-    EXPECT_TRUE(w->tmClock->isActive());
-    EXPECT_EQ(w->tmClock->interval(), 500);
+    EXPECT_FALSE(ui.imgLogo->pixmap().isNull());
+    EXPECT_FALSE(ui.lbWebSite->text().isEmpty());
+    EXPECT_TRUE(ui.lbWebSite->url().isValid());
+    EXPECT_TRUE(ui.tmClock->isActive());
+    EXPECT_EQ(ui.tmClock->interval(), 500);
     // The clock's time in the system's format, seconds included ("14:07:03", "2:07:03 PM", ...).
-    EXPECT_TRUE(w->stClock->text().contains(QRegularExpression("\\b(14|2)\\D07\\D03\\b")))
-        << w->stClock->text().toStdString();
+    EXPECT_TRUE(ui.stClock->text().contains(QRegularExpression("\\b(14|2)\\D07\\D03\\b")))
+        << ui.stClock->text().toStdString();
 }
 
 TEST_F(MainWindowTest, NoAdaptersLeavesTheListEmpty) {
     auto w = Make({});
-    EXPECT_EQ(w->cbNICList->count(), 0);
-    EXPECT_EQ(w->cbNICList->currentIndex(), -1);
+    const MainControls ui(*w);
+    EXPECT_EQ(ui.cbNICList->count(), 0);
+    EXPECT_EQ(ui.cbNICList->currentIndex(), -1);
     EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_TRUE(w->tmClock->isActive());
+    EXPECT_TRUE(ui.tmClock->isActive());
 }
 
 TEST_F(MainWindowTest, PickingAnAdapter) {
     auto w = Make();
+    const MainControls ui(*w);
     struct Case {
         int pick;
         QString ip, name;
@@ -240,15 +259,16 @@ TEST_F(MainWindowTest, PickingAnAdapter) {
     };
     for (const auto& c : cases) {
         Pick(*w, c.pick);
-        EXPECT_EQ(w->cbNICList->currentIndex(), c.pick);
-        EXPECT_EQ(w->IPInfo1->AdapterIndex(), c.pick);
-        EXPECT_EQ(w->edHostIP->text(), c.ip) << c.pick;
-        EXPECT_EQ(w->sNICIP, c.ip) << c.pick;
-        EXPECT_EQ(w->sNICName, c.name) << c.pick;
+        EXPECT_EQ(ui.cbNICList->currentIndex(), c.pick);
+        EXPECT_EQ(ipInfo->AdapterIndex(), c.pick);
+        EXPECT_EQ(ui.edHostIP->text(), c.ip) << c.pick;
+        const auto source = c.ip.isEmpty() ? std::pair<QString, QString>{}
+                                           : std::pair<QString, QString>{c.name, c.ip};
+        EXPECT_EQ(Source(ui), source) << c.pick;
     }
     // A selection made by the program is not a pick.
-    w->cbNICList->setCurrentIndex(2);
-    EXPECT_EQ(w->sNICIP, "192.168.1.20");
+    ui.cbNICList->setCurrentIndex(2);
+    EXPECT_EQ(Source(ui), (std::pair<QString, QString>{"eth0", "192.168.1.20"}));
     EXPECT_TRUE(boxes.shown.empty());
 }
 
@@ -265,50 +285,52 @@ TEST_F(MainWindowTest, FailingAdapterComponentDuringStart) {
     for (const auto& c : cases) {
         boxes.shown.clear();
         auto w = Make(kAdapters, c.failingWrite);
+        const MainControls ui(*w);
         // The standard error box, and the window still opens with what was read.
         EXPECT_EQ(boxes.errors(), QStringList({"5: Access is denied."})) << c.failingWrite;
         ASSERT_EQ(boxes.shown.size(), 1u);
         EXPECT_EQ(boxes.shown[0].caption, "Network-Tool");
-        EXPECT_EQ(Items(w->cbNICList), c.listed) << c.failingWrite;
-        EXPECT_EQ(w->cbNICList->currentIndex(), c.selected) << c.failingWrite;
+        EXPECT_EQ(Items(ui.cbNICList), c.listed) << c.failingWrite;
+        EXPECT_EQ(ui.cbNICList->currentIndex(), c.selected) << c.failingWrite;
         EXPECT_EQ(w->windowTitle(), "Network-Tool V0.2.1 by.velkor");
-        EXPECT_FALSE(w->tmClock->isActive()) << "the clock pane is not started";
-        EXPECT_EQ(w->stClock->text(), "");
-        EXPECT_EQ(w->edHostIP->text(), "");
+        EXPECT_FALSE(ui.tmClock->isActive()) << "the clock pane is not started";
+        EXPECT_EQ(ui.stClock->text(), "");
+        EXPECT_EQ(ui.edHostIP->text(), "");
     }
 }
 
 TEST_F(MainWindowTest, FailingAdapterComponentDuringPick) {
     auto w = Make();
+    const MainControls ui(*w);
     Pick(*w, 0);
-    ASSERT_EQ(w->sNICName, "eth0");
+    ASSERT_EQ(Source(ui).first, "eth0");
 
     // The index write fails: nothing changes.
     ipInfo->failOnIndexWrite = ipInfo->indexWrites + 1;
     Pick(*w, 1);
     EXPECT_EQ(boxes.errors(), QStringList({"5: Access is denied."}));
-    EXPECT_EQ(w->edHostIP->text(), "192.168.1.20");
-    EXPECT_EQ(w->sNICIP, "192.168.1.20");
-    EXPECT_EQ(w->sNICName, "eth0");
+    EXPECT_EQ(ui.edHostIP->text(), "192.168.1.20");
+    EXPECT_EQ(Source(ui), (std::pair<QString, QString>{"eth0", "192.168.1.20"}));
 
     // The description read fails: the address assigned before it keeps its new value.
     ipInfo->failOnIndexWrite.reset();
     ipInfo->failOnDescription = true;
     Pick(*w, 2);
     EXPECT_EQ(boxes.errors(), QStringList({"5: Access is denied.", "6: Adapter vanished."}));
-    EXPECT_EQ(w->edHostIP->text(), "10.0.0.5");
-    EXPECT_EQ(w->sNICIP, "10.0.0.5");
-    EXPECT_EQ(w->sNICName, "eth0");
+    EXPECT_EQ(ui.edHostIP->text(), "10.0.0.5");
+    EXPECT_EQ(Source(ui), (std::pair<QString, QString>{"eth0", "10.0.0.5"}));
 
     // The program goes on: the next pick works.
     ipInfo->failOnDescription = false;
     Pick(*w, 1);
-    EXPECT_EQ(w->sNICName, "wlan0");
+    Pick(*w, 0);
+    EXPECT_EQ(Source(ui).first, "eth0");
     EXPECT_EQ(boxes.errors().size(), 2);
 }
 
 TEST_F(MainWindowTest, NumericEditsClampWhenTheFocusLeaves) {
     auto w = Make();
+    const MainControls ui(*w);
     w->show();
     QApplication::setActiveWindow(w.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
@@ -318,11 +340,11 @@ TEST_F(MainWindowTest, NumericEditsClampWhenTheFocusLeaves) {
         int value;
         QString shown;
     } cases[] = {
-        {w->neByte, "10", 32, "32"},
-        {w->neByte, "9000", 5000, "5,000"},
-        {w->neByte, "", 32, "32"},
-        {w->neTelnetPort, "0", 1, "1"},
-        {w->neTelnetPort, "99999", 65535, "65535"},
+        {ui.neByte, "10", 32, "32"},
+        {ui.neByte, "9000", 5000, "5,000"},
+        {ui.neByte, "", 32, "32"},
+        {ui.neTelnetPort, "0", 1, "1"},
+        {ui.neTelnetPort, "99999", 65535, "65535"},
     };
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     for (const auto& c : cases) {
@@ -331,8 +353,8 @@ TEST_F(MainWindowTest, NumericEditsClampWhenTheFocusLeaves) {
         QTest::keyClick(c.edit, Qt::Key_Delete);
         QTest::keyClicks(c.edit, c.typed);
         EXPECT_EQ(c.edit->text(), c.typed) << "typing is not refused";
-        QTest::mouseClick(w->btnPing, Qt::LeftButton);  // a button takes the focus first
-        w->btnPing->setFocus(Qt::MouseFocusReason);
+        QTest::mouseClick(ui.btnPing, Qt::LeftButton);  // a button takes the focus first
+        ui.btnPing->setFocus(Qt::MouseFocusReason);
         EXPECT_EQ(c.edit->text(), c.shown) << c.typed;
         EXPECT_EQ(c.edit->value(), c.value) << c.typed;
     }
@@ -341,23 +363,24 @@ TEST_F(MainWindowTest, NumericEditsClampWhenTheFocusLeaves) {
 
 TEST_F(MainWindowTest, LogKeepsAtMostAThousandLines) {
     auto w = Make();
+    const MainControls ui(*w);
     for (int i = 1; i <= 1000; ++i) w->AddSysLog(QString::number(i));
-    EXPECT_EQ(w->LogBox->count(), 1000);
-    EXPECT_EQ(w->LogBox->currentRow(), 999);
-    EXPECT_EQ(w->LogBox->item(0)->text(), "1");
+    EXPECT_EQ(ui.LogBox->count(), 1000);
+    EXPECT_EQ(ui.LogBox->currentRow(), 999);
+    EXPECT_EQ(ui.LogBox->item(0)->text(), "1");
 
-    w->LogBox->setCurrentRow(10);  // the user looks at an earlier line
+    ui.LogBox->setCurrentRow(10);  // the user looks at an earlier line
     w->AddSysLog("1001");
-    EXPECT_EQ(w->LogBox->count(), 0) << "the 1001st line empties the log, itself included";
+    EXPECT_EQ(ui.LogBox->count(), 0) << "the 1001st line empties the log, itself included";
     w->AddSysLog("");
     w->AddSysLog("next  ");
-    ASSERT_EQ(w->LogBox->count(), 2);
-    EXPECT_EQ(w->LogBox->item(1)->text(), "next  ");
-    EXPECT_EQ(w->LogBox->currentRow(), 1);
+    ASSERT_EQ(ui.LogBox->count(), 2);
+    EXPECT_EQ(ui.LogBox->item(1)->text(), "next  ");
+    EXPECT_EQ(ui.LogBox->currentRow(), 1);
 
-    w->LogBox->setCurrentRow(0);
+    ui.LogBox->setCurrentRow(0);
     w->AddSysLog("again");
-    EXPECT_EQ(w->LogBox->currentRow(), 2) << "an append selects the new last line";
+    EXPECT_EQ(ui.LogBox->currentRow(), 2) << "an append selects the new last line";
 }
 
 struct LogSaveTest : MainWindowTest {
@@ -377,25 +400,26 @@ struct LogSaveTest : MainWindowTest {
 
 TEST_F(LogSaveTest, SavesToAToolFileInTheCurrentDirectory) {
     auto w = Make();
-    w->Log1->trigger();  // an empty log writes nothing
+    const MainControls ui(*w);
+    ui.Log1->trigger();  // an empty log writes nothing
     EXPECT_TRUE(Files().isEmpty());
     EXPECT_TRUE(boxes.shown.empty());
 
     for (const char* line : {"", ">>>>> Ping 10.0.0.1", "reply   ", ""}) w->AddSysLog(line);
-    w->Log1->trigger();
+    ui.Log1->trigger();
     ASSERT_EQ(Files(), QStringList({"tool-07032026-140703-log.txt"}));
     QFile f(dir.filePath(Files()[0]));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     QByteArray bytes = f.readAll();
     if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);  // a UTF-8 system's mark
     EXPECT_EQ(bytes, "\r\n>>>>> Ping 10.0.0.1\r\nreply   \r\n\r\n");
-    EXPECT_EQ(w->LogBox->count(), 4) << "saving leaves the log as it was";
+    EXPECT_EQ(ui.LogBox->count(), 4) << "saving leaves the log as it was";
     EXPECT_TRUE(boxes.shown.empty());
 
     // Within the same second, after the cap emptied the log: the earlier file survives.
     for (int i = 0; i < 1001; ++i) w->AddSysLog("x");
     w->AddSysLog("after the cap");
-    w->Log1->trigger();
+    ui.Log1->trigger();
     EXPECT_EQ(Files(),
               QStringList({"tool-07032026-140703-2-log.txt", "tool-07032026-140703-log.txt"}));
     f.seek(0);
@@ -407,28 +431,44 @@ TEST_F(LogSaveTest, SavesToAToolFileInTheCurrentDirectory) {
 
 TEST_F(LogSaveTest, UnwritableDirectoryShowsTheCreateErrorAndKeepsTheLog) {
     auto w = Make();
+    const MainControls ui(*w);
     w->AddSysLog("keep me");
     QDir::setCurrent("/proc");  // no file can be created there, not even by root
-    w->Log1->trigger();
+    ui.Log1->trigger();
     ASSERT_EQ(boxes.errors().size(), 1);
     const QString text = boxes.errors()[0];
     EXPECT_TRUE(text.startsWith("Cannot create file \"/proc/tool-07032026-140703-log.txt\". "))
         << text.toStdString();
     EXPECT_TRUE(text.endsWith('.'));
     EXPECT_FALSE(QFile::exists("/proc/tool-07032026-140703-log.txt"));
-    EXPECT_EQ(w->LogBox->count(), 1);
-    EXPECT_EQ(w->LogBox->item(0)->text(), "keep me");
+    EXPECT_EQ(ui.LogBox->count(), 1);
+    EXPECT_EQ(ui.LogBox->item(0)->text(), "keep me");
+}
+
+// Enter in a field runs no button. The buttons are cut from their handlers first, so a fault
+// here sends nothing (the ping's default host is not on this machine).
+TEST_F(MainWindowTest, EnterInAFieldRunsNoButton) {
+    auto w = Make();
+    const MainControls ui(*w);
+    w->show();
+    for (QAbstractButton* b : w->findChildren<QAbstractButton*>())
+        QObject::disconnect(b, nullptr, nullptr, nullptr);
+    const int lines = ui.LogBox->count();
+    EXPECT_EQ(ButtonClicksFromEnterInFields(w.get()), 0);
+    EXPECT_EQ(ui.LogBox->count(), lines);
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(MainWindowTest, SyslogMenuShowsTheOneSyslogWindow) {
     auto w = Make();
+    const MainControls ui(*w);
     TfSyslog syslog;
-    w->fSyslog = &syslog;
+    w->setSyslogWindow(&syslog);
     EXPECT_FALSE(syslog.isVisible());
-    w->SyslogServer1->trigger();
+    ui.SyslogServer1->trigger();
     EXPECT_TRUE(syslog.isVisible());
     syslog.hide();
-    w->SyslogServer1->trigger();
+    ui.SyslogServer1->trigger();
     EXPECT_TRUE(syslog.isVisible()) << "the same window is shown again";
 }
 
@@ -454,12 +494,12 @@ TEST(MainWindowInNamespace, ListsAndPicksTheRealAdapters) {
     Link(host, "vtm0", "10.78.0.2/24", peer, "vtm1", "10.78.0.1/24");
     NsEnter in(host);
     TfMain w;
-    ASSERT_EQ(Items(w.cbNICList), QStringList({"vtm0"}));
-    EXPECT_EQ(w.cbNICList->currentIndex(), -1);
-    w.cbNICList->setFocus();
-    QTest::keyClick(w.cbNICList, Qt::Key_Down);
-    EXPECT_EQ(w.edHostIP->text(), "10.78.0.2");
-    EXPECT_EQ(w.sNICIP, "10.78.0.2");
-    EXPECT_EQ(w.sNICName, "vtm0");
+    const MainControls ui(w);
+    ASSERT_EQ(Items(ui.cbNICList), QStringList({"vtm0"}));
+    EXPECT_EQ(ui.cbNICList->currentIndex(), -1);
+    ui.cbNICList->setFocus();
+    QTest::keyClick(ui.cbNICList, Qt::Key_Down);
+    EXPECT_EQ(ui.edHostIP->text(), "10.78.0.2");
+
     EXPECT_TRUE(boxes.shown.empty());
 }

@@ -7,12 +7,13 @@
 #include <QListWidget>
 #include <QTimer>
 
-#include "uNIC.h"
-#include "uVelkorTool.h"
+#include "adapter/uNIC.h"
+#include "app/uVelkorTool.h"
+#include "tests/support/Child.h"
 
 TEST(NicMenu, EachOpeningIsANewModalWindow) {
     TfMain main;
-    ASSERT_TRUE(main.GenCLI1->isEnabled());
+    ASSERT_TRUE(Child<QAction>(main, "GenCLI1")->isEnabled());
     std::vector<TfNIC*> seen;
     QStringList logAtOpening;
     for (int opening = 0; opening < 2; ++opening) {
@@ -25,7 +26,7 @@ TEST(NicMenu, EachOpeningIsANewModalWindow) {
             nic->AddNICLog("left behind");
             nic->close();
         });
-        main.GenCLI1->trigger();
+        Child<QAction>(main, "GenCLI1")->trigger();
     }
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(logAtOpening, QStringList({"0", "0"}));  // nothing survives closing

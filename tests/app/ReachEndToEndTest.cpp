@@ -4,10 +4,11 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "NetNs.h"
-#include "Root.h"
-#include "ScriptedDialogs.h"
-#include "uVelkorTool.h"
+#include "app/uVelkorTool.h"
+#include "tests/app/MainControls.h"
+#include "tests/support/NetNs.h"
+#include "tests/support/Root.h"
+#include "tests/support/ScriptedDialogs.h"
 
 // The window on its real components, in a namespace that has only loopback.
 TEST(ReachEndToEnd, PingAndTraceOnLoopback) {
@@ -18,12 +19,13 @@ TEST(ReachEndToEnd, PingAndTraceOnLoopback) {
     TfMainComponents parts;
     parts.IPInfo1 = std::make_unique<TncIPInfo>([] { return AdapterQueryResult{}; });
     TfMain w(std::move(parts));
-    w.edHostName->setEditText("127.0.0.1");
+    const MainControls ui(w);
+    ui.edHostName->setEditText("127.0.0.1");
 
-    w.btnPing->click();
-    w.btnTracerute->click();
+    ui.btnPing->click();
+    ui.btnTracerute->click();
     QStringList log;
-    for (int i = 0; i < w.LogBox->count(); ++i) log << w.LogBox->item(i)->text();
+    for (int i = 0; i < ui.LogBox->count(); ++i) log << ui.LogBox->item(i)->text();
     ASSERT_EQ(log.size(), 13 + 4) << log.join('\n').toStdString();
     EXPECT_EQ(log[2], "[1] Sending: 32 bytes  --->   127.0.0.1");
     EXPECT_TRUE(log[3].startsWith("     >>> Success reply from: 127.0.0.1  Time: "))

@@ -9,15 +9,18 @@
 #include <QTimer>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
-#include "Clock.h"
-#include "ScriptedDialogs.h"
-#include "TncIPInfo.h"
-#include "TncPing.h"
-#include "TncTelnet.h"
-#include "TncTraceRoute.h"
-#include "uVelkorTool.h"
+#include "app/LogSink.h"
+#include "app/uVelkorTool.h"
+#include "common/Clock.h"
+#include "netcomp/adapters/TncIPInfo.h"
+#include "netcomp/icmp/TncPing.h"
+#include "netcomp/icmp/TncTraceRoute.h"
+#include "netcomp/tcp/TncTelnet.h"
+#include "tests/app/MainControls.h"
+#include "tests/support/ScriptedDialogs.h"
 
 class ScriptedPing : public TncPing {
   public:
@@ -195,7 +198,15 @@ struct SteppingClock : Clock {
     }
 };
 
-// A main window on scripted components, no adapters, scripted boxes and clock.
+// Where a runner's lines go in a test.
+struct LogLines {
+    QStringList lines;
+    LogSink sink() {
+        return [this](const QString& line) { lines << line; };
+    }
+};
+
+// A main window on scripted components and adapters, scripted boxes and clock.
 struct ReachWindow {
     ScriptedDialogs boxes;
     SteppingClock clock;
@@ -203,11 +214,14 @@ struct ReachWindow {
     ScriptedTrace* trace;
     ScriptedTelnet* telnet;
     std::unique_ptr<TfMain> w;
+    std::optional<MainControls> c;
 
-    ReachWindow() {
+    explicit ReachWindow(std::vector<AdapterRecord> adapters = {}) {
         SetClock(&clock);
         TfMainComponents parts;
-        parts.IPInfo1 = std::make_unique<TncIPInfo>([] { return AdapterQueryResult{}; });
+        parts.IPInfo1 = std::make_unique<TncIPInfo>([adapters] {
+            return AdapterQueryResult{adapters, 0, {}};
+        });
         parts.ncPing1 = std::make_unique<ScriptedPing>();
         parts.ncTraceRoute1 = std::make_unique<ScriptedTrace>();
         parts.Telnet1 = std::make_unique<ScriptedTelnet>();
@@ -215,6 +229,7 @@ struct ReachWindow {
         trace = static_cast<ScriptedTrace*>(parts.ncTraceRoute1.get());
         telnet = static_cast<ScriptedTelnet*>(parts.Telnet1.get());
         w = std::make_unique<TfMain>(std::move(parts));
+        c.emplace(*w);
     }
     ~ReachWindow() {
         w.reset();
@@ -223,13 +238,12 @@ struct ReachWindow {
 
     QStringList log() const {
         QStringList out;
-        for (int i = 0; i < w->LogBox->count(); ++i) out << w->LogBox->item(i)->text();
+        for (int i = 0; i < c->LogBox->count(); ++i) out << c->LogBox->item(i)->text();
         return out;
     }
-    // A source adapter as a pick in the adapter list leaves it.
-    void chooseAdapter(const QString& name, const QString& ip) {
-        w->sNICName = name;
-        w->sNICIP = ip;
-        w->edHostIP->setText(ip);
+    // The user picks an adapter in the list.
+    void pickAdapter(int index) {
+        c->cbNICList->setCurrentIndex(index);
+        emit c->cbNICList->activated(index);
     }
 };

@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <cstring>
 
-#include "uAbout.h"
-#include "uCalIP.h"
-#include "uSyslog.h"
+#include "address/uCalIP.h"
+#include "app/uAbout.h"
+#include "syslog/uSyslog.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -16,13 +16,14 @@
 #include <QTimer>
 #include <functional>
 
-#include "LinkLabel.h"
-#include "ScriptedDialogs.h"
-#include "StandardError.h"
-#include "uAbout.h"
-#include "uCalIP.h"
-#include "uSyslog.h"
-#include "uVelkorTool.h"
+#include "address/uCalIP.h"
+#include "app/uAbout.h"
+#include "app/uVelkorTool.h"
+#include "syslog/uSyslog.h"
+#include "tests/app/MainControls.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "ui/LinkLabel.h"
+#include "ui/StandardError.h"
 
 void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
@@ -54,7 +55,7 @@ QStringList Lines(const QListWidget* list) {
 // In the tray: no window on screen and none on the task bar, the icon present.
 void ExpectInTray(const TfMain& w) {
     EXPECT_FALSE(w.isVisible());
-    EXPECT_TRUE(w.trayIcon->isVisible());
+    EXPECT_TRUE(MainControls(w).trayIcon->isVisible());
 }
 
 void ExpectShown(const TfMain& w) {
@@ -89,11 +90,11 @@ struct WithSyslog {
     CloseCounter counter;
     WithSyslog() {
         syslog.installEventFilter(&counter);
-        w->fSyslog = &syslog;
+        w->setSyslogWindow(&syslog);
     }
-    ~WithSyslog() { w->fSyslog = nullptr; }
+    ~WithSyslog() { w->setSyslogWindow(nullptr); }
     void open() {
-        w->SyslogServer1->trigger();
+        MainControls(*w).SyslogServer1->trigger();
         ASSERT_TRUE(syslog.isVisible());
     }
 };
@@ -103,16 +104,17 @@ struct WithSyslog {
 TEST(Tray, IconAndMenu) {
     ScriptedDialogs boxes;
     auto w = MakeMain(true);
-    EXPECT_TRUE(w->trayIcon->isVisible());
-    EXPECT_TRUE(w->trayIcon->toolTip().isEmpty());
-    EXPECT_EQ(w->trayIcon->contextMenu(), w->PopupMenu1);
-    const QList<QAction*> items = w->PopupMenu1->actions();
+    const MainControls ui(*w);
+    EXPECT_TRUE(ui.trayIcon->isVisible());
+    EXPECT_TRUE(ui.trayIcon->toolTip().isEmpty());
+    EXPECT_EQ(ui.trayIcon->contextMenu(), ui.PopupMenu1);
+    const QList<QAction*> items = ui.PopupMenu1->actions();
     ASSERT_EQ(items.size(), 3);
-    EXPECT_EQ(items[0], w->Open1);
-    EXPECT_EQ(w->Open1->text(), "เปิดโปรแกรม");
+    EXPECT_EQ(items[0], ui.Open1);
+    EXPECT_EQ(ui.Open1->text(), "เปิดโปรแกรม");
     EXPECT_TRUE(items[1]->isSeparator());
-    EXPECT_EQ(items[2], w->Exit2);
-    EXPECT_EQ(w->Exit2->text(), "&Exit");
+    EXPECT_EQ(items[2], ui.Exit2);
+    EXPECT_EQ(ui.Exit2->text(), "&Exit");
 }
 
 TEST(Tray, CloseRequestAnswers) {
@@ -125,6 +127,7 @@ TEST(Tray, CloseRequestAnswers) {
         ScriptedDialogs boxes;
         boxes.answers = {c.answer};
         auto w = MakeMain(true);
+        const MainControls ui(*w);
         w->AddSysLog("kept");
         EXPECT_EQ(w->close(), c.ends);
         QCoreApplication::processEvents();  // no event loop runs here, so the end does nothing
@@ -133,10 +136,10 @@ TEST(Tray, CloseRequestAnswers) {
         EXPECT_EQ(boxes.shown[0].text, kCloseQuestion);
         EXPECT_FALSE(w->isVisible());
         if (c.ends) {
-            EXPECT_FALSE(w->trayIcon->isVisible());
+            EXPECT_FALSE(ui.trayIcon->isVisible());
         } else {
             ExpectInTray(*w);
-            EXPECT_EQ(Lines(w->LogBox), QStringList({"kept"}));
+            EXPECT_EQ(Lines(ui.LogBox), QStringList({"kept"}));
         }
     }
 }
@@ -144,6 +147,7 @@ TEST(Tray, CloseRequestAnswers) {
 TEST(Tray, MinimiseBoxGoesToTheTrayAndDoubleClickRestoresWithLogIntact) {
     ScriptedDialogs boxes;
     auto w = MakeMain(true);
+    const MainControls ui(*w);
     w->AddSysLog("before");
     w->setWindowState(Qt::WindowMinimized);
     QCoreApplication::processEvents();
@@ -151,37 +155,39 @@ TEST(Tray, MinimiseBoxGoesToTheTrayAndDoubleClickRestoresWithLogIntact) {
     EXPECT_TRUE(boxes.shown.empty()) << "minimising asks nothing";
 
     w->AddSysLog("while hidden");                           // work goes on in the tray
-    emit w->trayIcon->activated(QSystemTrayIcon::Trigger);  // a single click does nothing
+    emit ui.trayIcon->activated(QSystemTrayIcon::Trigger);  // a single click does nothing
     EXPECT_FALSE(w->isVisible());
-    emit w->trayIcon->activated(QSystemTrayIcon::DoubleClick);
+    emit ui.trayIcon->activated(QSystemTrayIcon::DoubleClick);
     ExpectShown(*w);
-    EXPECT_EQ(Lines(w->LogBox), QStringList({"before", "while hidden"}));
-    EXPECT_EQ(w->LogBox->currentRow(), 1);
+    EXPECT_EQ(Lines(ui.LogBox), QStringList({"before", "while hidden"}));
+    EXPECT_EQ(ui.LogBox->currentRow(), 1);
 }
 
 TEST(Tray, NoThenOpenFromTheMenuRestores) {
     ScriptedDialogs boxes;
     boxes.answers = {Answer::No};
     auto w = MakeMain(true);
+    const MainControls ui(*w);
     w->AddSysLog("one");
     w->close();
     ExpectInTray(*w);
-    w->Open1->trigger();
+    ui.Open1->trigger();
     ExpectShown(*w);
-    EXPECT_EQ(Lines(w->LogBox), QStringList({"one"}));
+    EXPECT_EQ(Lines(ui.LogBox), QStringList({"one"}));
 }
 
 TEST(Tray, RestoreDoesNothingWhileTheTrayMenuIsOpen) {
     ScriptedDialogs boxes;
     boxes.answers = {Answer::No};
     auto w = MakeMain(true);
+    const MainControls ui(*w);
     w->close();
-    w->PopupMenu1->popup(QPoint(10, 10));
-    ASSERT_TRUE(w->PopupMenu1->isVisible());
-    emit w->trayIcon->activated(QSystemTrayIcon::DoubleClick);
+    ui.PopupMenu1->popup(QPoint(10, 10));
+    ASSERT_TRUE(ui.PopupMenu1->isVisible());
+    emit ui.trayIcon->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_FALSE(w->isVisible());
-    w->PopupMenu1->hide();
-    emit w->trayIcon->activated(QSystemTrayIcon::DoubleClick);
+    ui.PopupMenu1->hide();
+    emit ui.trayIcon->activated(QSystemTrayIcon::DoubleClick);
     ExpectShown(*w);
 }
 
@@ -189,9 +195,10 @@ TEST(Tray, ExitWhileHiddenThenNoStaysInTray) {
     ScriptedDialogs boxes;
     boxes.answers = {Answer::No, Answer::No};
     auto w = MakeMain(true);
+    const MainControls ui(*w);
     w->close();
     ExpectInTray(*w);
-    w->Exit2->trigger();
+    ui.Exit2->trigger();
     EXPECT_EQ(boxes.texts("confirm"), QStringList({kCloseQuestion, kCloseQuestion}));
     ExpectInTray(*w);
 }
@@ -200,7 +207,8 @@ TEST(Tray, WithoutNotificationAreaMinimisingStaysOnTheTaskBar) {
     ScriptedDialogs boxes;
     boxes.answers = {Answer::No};
     auto w = MakeMain(false);
-    EXPECT_FALSE(w->trayIcon->isVisible());
+    const MainControls ui(*w);
+    EXPECT_FALSE(ui.trayIcon->isVisible());
     w->close();
     EXPECT_TRUE(w->isVisible());
     EXPECT_TRUE(w->isMinimized());
@@ -209,7 +217,7 @@ TEST(Tray, WithoutNotificationAreaMinimisingStaysOnTheTaskBar) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(w->isVisible());
     EXPECT_TRUE(w->isMinimized());
-    w->RestoreFromTray();
+    ui.Open1->trigger();
     ExpectShown(*w);
 }
 
@@ -227,9 +235,9 @@ TEST(Tray, MinimisingTakesTheSyslogWindowAlongAndRestoreBringsItBack) {
              w.setWindowState(Qt::WindowMinimized);
              QCoreApplication::processEvents();
          },
-         [](TfMain& w) { emit w.trayIcon->activated(QSystemTrayIcon::DoubleClick); }},
+         [](TfMain& w) { emit MainControls(w).trayIcon->activated(QSystemTrayIcon::DoubleClick); }},
         {"close answered No, tray menu", [](TfMain& w) { w.close(); },
-         [](TfMain& w) { w.Open1->trigger(); }},
+         [](TfMain& w) { MainControls(w).Open1->trigger(); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.how);
@@ -237,6 +245,7 @@ TEST(Tray, MinimisingTakesTheSyslogWindowAlongAndRestoreBringsItBack) {
         boxes.answers = {Answer::No};
         WithSyslog program;
         auto& [w, syslog, counter] = program;
+        const MainControls ui(*w);
         program.open();
         syslog.move(syslog.pos() + QPoint(7, 5));  // the user moved it
         const QPoint at = syslog.pos();
@@ -264,11 +273,43 @@ TEST(Tray, MinimisingTakesTheSyslogWindowAlongAndRestoreBringsItBack) {
     }
 }
 
+// Only the companions go: any other top-level window stays, as the tray icon's own window must
+// on desktops whose notification area embeds it (hidden, the icon is gone for good). Tested on
+// a real notification area by tray-xembed.sh.
+TEST(Tray, OnlyTheCompanionsGoToTheTray) {
+    ScriptedDialogs boxes;
+    boxes.answers = {Answer::No};
+    WithSyslog program;
+    auto& [w, syslog, counter] = program;
+    const MainControls ui(*w);
+    program.open();
+    QWidget other;  // as QSystemTrayIcon's window on such desktops: a plain top-level widget
+    other.show();
+    w->close();
+    ExpectInTray(*w);
+    EXPECT_FALSE(syslog.isVisible());
+    EXPECT_TRUE(other.isVisible());
+    ui.Open1->trigger();
+    EXPECT_TRUE(syslog.isVisible());
+    EXPECT_TRUE(other.isVisible());
+
+    // A companion destroyed meanwhile is simply gone from the list.
+    auto extra = std::make_unique<QWidget>();
+    w->AddTrayCompanion(extra.get());
+    extra->show();
+    w->close();
+    extra.reset();
+    ui.Open1->trigger();
+    ExpectShown(*w);
+    EXPECT_TRUE(syslog.isVisible());
+}
+
 // The syslog window opens centred over the main window; later it shows where it was hidden.
 TEST(Tray, SyslogWindowOpensCentredOverTheMainWindow) {
     ScriptedDialogs boxes;
     WithSyslog program;
     auto& [w, syslog, counter] = program;
+    const MainControls ui(*w);
     // Room on the 800 x 600 test screen for the syslog window around the main window's middle.
     w->move(0, 0);
     syslog.resize(syslog.minimumSizeHint());
@@ -286,7 +327,7 @@ TEST(Tray, SyslogWindowOpensCentredOverTheMainWindow) {
     syslog.move(syslog.pos() + QPoint(-20, 15));
     const QPoint moved = syslog.pos();
     syslog.close();
-    w->SyslogServer1->trigger();
+    ui.SyslogServer1->trigger();
     EXPECT_EQ(syslog.pos(), moved);
 }
 
@@ -297,11 +338,12 @@ TEST(Tray, YesEndsTheProgramWithoutClosingTheSyslogWindow) {
     boxes.answers = {Answer::Yes};
     WithSyslog program;
     auto& [w, syslog, counter] = program;
+    const MainControls ui(*w);
     program.open();
-    EXPECT_EQ(RunProgram([&] { w->Exit2->trigger(); }), 0);
+    EXPECT_EQ(RunProgram([&] { ui.Exit2->trigger(); }), 0);
     EXPECT_EQ(counter.closes, 0);
     EXPECT_FALSE(w->isVisible());
-    EXPECT_FALSE(w->trayIcon->isVisible());
+    EXPECT_FALSE(ui.trayIcon->isVisible());
 }
 
 // With the real boxes: closing a box while the window is in the tray leaves no window on screen,
@@ -309,6 +351,7 @@ TEST(Tray, YesEndsTheProgramWithoutClosingTheSyslogWindow) {
 // (a box without a parent window).
 TEST(Tray, RealBoxesClosedWhileHiddenKeepTheProgram) {
     auto w = MakeMain(true);
+    const MainControls ui(*w);
     w->setWindowState(Qt::WindowMinimized);
     QCoreApplication::processEvents();
     ASSERT_FALSE(w->isVisible());
@@ -329,7 +372,7 @@ TEST(Tray, RealBoxesClosedWhileHiddenKeepTheProgram) {
                    [] { QTimer::singleShot(200, [] { QCoreApplication::exit(7); }); });
             ShowStandardError(QStringLiteral("Late failure"));
         });
-        w->Exit2->trigger();
+        ui.Exit2->trigger();
     });
     EXPECT_EQ(code, 7) << "7: still running after both boxes";
     EXPECT_EQ(texts, QStringList({kCloseQuestion, "Late failure."}));
@@ -341,7 +384,8 @@ TEST(Tray, RealBoxesClosedWhileHiddenKeepTheProgram) {
 TEST(Tray, CalculatorOpensFreshEachTime) {
     ScriptedDialogs boxes;
     auto w = MakeMain(true);
-    ASSERT_TRUE(w->IP1->isEnabled());
+    const MainControls ui(*w);
+    ASSERT_TRUE(ui.IP1->isEnabled());
     QList<QPointer<TfCalIP>> seen;
     QStringList addresses;
     for (int opening = 0; opening < 2; ++opening) {
@@ -354,7 +398,7 @@ TEST(Tray, CalculatorOpensFreshEachTime) {
             f->edCalIPAddress->setText("192.168.9.9");  // must not survive the closing
             f->close();
         });
-        w->IP1->trigger();
+        ui.IP1->trigger();
         ASSERT_EQ(seen.size(), opening + 1);
         EXPECT_TRUE(seen.back().isNull()) << "destroyed when closed";
     }
@@ -365,7 +409,8 @@ TEST(Tray, ReadMeOpensFreshEachTime) {
     ScriptedDialogs boxes;
     LinkLabel::SetOpener([](const QUrl&) { return true; });
     auto w = MakeMain(true);
-    ASSERT_TRUE(w->N1->isEnabled());
+    const MainControls ui(*w);
+    ASSERT_TRUE(ui.N1->isEnabled());
     QList<bool> visitedAtOpening;
     int openings = 0;
     for (int opening = 0; opening < 2; ++opening) {
@@ -378,7 +423,7 @@ TEST(Tray, ReadMeOpensFreshEachTime) {
             QTest::mouseClick(f->URLLabel1, Qt::LeftButton);
             f->close();
         });
-        w->N1->trigger();
+        ui.N1->trigger();
         EXPECT_EQ(w->findChild<TfAbout*>(), nullptr);
     }
     LinkLabel::SetOpener({});

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "Clock.h"
-#include "DateTimeFormat.h"
+#include "common/Clock.h"
+#include "common/DateTimeFormat.h"
 
 namespace {
 QDateTime At(int h, int m, int s) {
@@ -10,7 +10,8 @@ QDateTime At(int h, int m, int s) {
 }  // namespace
 
 TEST(DateTimeFormat, PatternsWithRegionalSeparators) {
-    const QLocale us("en_US"), de("de_DE"), fi("fi_FI");
+    // ar_EG marks its date separators right-to-left: "d\u200f/M\u200f/yyyy".
+    const QLocale us("en_US"), de("de_DE"), fi("fi_FI"), ar("ar_EG");
     struct Case {
         QStringView pattern;
         QDateTime time;
@@ -30,6 +31,9 @@ TEST(DateTimeFormat, PatternsWithRegionalSeparators) {
         {stamp::ClockPane, At(11, 59, 59), us, "07/03/2026 11:59:59 am"},
         {stamp::ClockPane, At(12, 0, 0), us, "07/03/2026 12:00:00 pm"},
         {stamp::ClockPane, At(23, 30, 1), de, "07.03.2026 11:30:01 pm"},
+        // Bidirectional marks around a separator are not the separator.
+        {stamp::ClockPane, At(14, 7, 3), ar, "07/03/2026 02:07:03 pm"},
+        {stamp::LogLine, At(14, 7, 3), ar, "07/03/2026 14:07:03"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FormatDateTime(c.pattern, c.time, c.locale), c.expected)

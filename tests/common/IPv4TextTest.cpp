@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "IPv4Text.h"
+#include "common/IPv4Text.h"
 
 TEST(IPv4Text, DottedQuads) {
     struct Case {

@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <QTest>
 
-#include "NumericEdit.h"
+#include "ui/NumericEdit.h"
 
 namespace {
 // Grouping follows the locale; the cases are written for a comma.

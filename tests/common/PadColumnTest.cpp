@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "PadColumn.h"
+#include "common/PadColumn.h"
 
 TEST(PadColumn, PadsShortTextAndNeverShortens) {
     struct Case {

@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QFile>
 
-#include "SavedLog.h"
-#include "SavedLogCharsets.h"
+#include "common/SavedLog.h"
+#include "tests/common/SavedLogCharsets.h"
 
 QString DeniedFolder(const QString& base) {
     if (::geteuid() == 0) return {};  // root writes into read-only folders regardless

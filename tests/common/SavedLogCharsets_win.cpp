@@ -7,9 +7,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "AnsiCodePage.h"
-#include "SavedLog.h"
-#include "SavedLogCharsets.h"
+#include "common/AnsiCodePage.h"
+#include "common/SavedLog.h"
+#include "tests/common/SavedLogCharsets.h"
 
 QString DeniedFolder(const QString&) {
     return {};  // a read-only folder does not keep files out on Windows

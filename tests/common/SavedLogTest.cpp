@@ -5,9 +5,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "Exception.h"
-#include "SavedLog.h"
-#include "SavedLogCharsets.h"
+#include "common/Exception.h"
+#include "common/SavedLog.h"
+#include "tests/common/SavedLogCharsets.h"
 
 namespace {
 QByteArray ReadAll(const QString& path) {

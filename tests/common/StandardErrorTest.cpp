@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "Exception.h"
-#include "StandardError.h"
+#include "common/Exception.h"
+#include "ui/StandardError.h"
 
 TEST(StandardError, FullStopRule) {
     EXPECT_EQ(WithFullStop("Stream write error"), "Stream write error.");

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "NetComponent.h"
+#include "netcomp/NetComponent.h"
 
 namespace {
 // A minimal component with one event, to exercise the delivery rule.

@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "DatagramAddress.h"
+#include "netcomp/syslog/DatagramAddress.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <QNetworkInterface>
 
-#include "HostAddress.h"
-#include "TestAddress.h"
+#include "netcomp/icmp/HostAddress.h"
+#include "tests/netcomp/TestAddress.h"
 
 namespace {
 

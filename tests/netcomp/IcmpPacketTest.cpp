@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "IcmpPacket.h"
-#include "IcmpProbe.h"
-#include "TestAddress.h"
+#include "netcomp/icmp/IcmpProbe.h"
+#include "netcomp/wire/IcmpPacket.h"
+#include "tests/netcomp/TestAddress.h"
 
 using namespace icmp;
 

@@ -3,11 +3,11 @@
 #include <chrono>
 #include <map>
 
-#include "IcmpProbe.h"
-#include "NetNs.h"
-#include "Root.h"
-#include "RouteChain.h"
-#include "TestAddress.h"
+#include "netcomp/icmp/IcmpProbe.h"
+#include "tests/netcomp/TestAddress.h"
+#include "tests/support/NetNs.h"
+#include "tests/support/Root.h"
+#include "tests/support/RouteChain.h"
 
 using namespace icmp;
 

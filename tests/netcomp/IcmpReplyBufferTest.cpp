@@ -10,8 +10,8 @@
 #include <cstring>
 #include <vector>
 
-#include "IcmpReplyBuffer.h"
-#include "TestAddress.h"
+#include "netcomp/icmp/IcmpReplyBuffer.h"
+#include "tests/netcomp/TestAddress.h"
 
 using namespace icmp;
 

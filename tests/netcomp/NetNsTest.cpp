@@ -3,8 +3,8 @@
 
 #include <fstream>
 
-#include "NetNs.h"
-#include "Root.h"
+#include "tests/support/NetNs.h"
+#include "tests/support/Root.h"
 
 // The fixture itself: two namespaces linked by veth can reach each other, and a thread that
 // enters a namespace sees that namespace's interfaces.

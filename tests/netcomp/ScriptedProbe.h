@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "IcmpProbe.h"
+#include "netcomp/icmp/IcmpProbe.h"
 
 class ScriptedNetwork {
   public:

@@ -14,9 +14,9 @@
 #include <QThread>
 #include <vector>
 
-#include "NetNs.h"
-#include "Root.h"
-#include "TncSysLog.h"
+#include "netcomp/syslog/TncSysLog.h"
+#include "tests/support/NetNs.h"
+#include "tests/support/Root.h"
 
 namespace {
 

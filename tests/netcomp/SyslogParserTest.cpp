@@ -3,8 +3,8 @@
 #include <QDateTime>
 #include <QTimeZone>
 
-#include "SyslogFormat.h"
-#include "SyslogParser.h"
+#include "netcomp/wire/SyslogFormat.h"
+#include "netcomp/wire/SyslogParser.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "IcmpProbe.h"
+#include "netcomp/icmp/IcmpProbe.h"
 
 inline icmp::Address Ip(const std::string& text) {
     in_addr v4{};

@@ -3,9 +3,9 @@
 #include <QRegularExpression>
 #include <sstream>
 
-#include "NetNs.h"
-#include "Root.h"
-#include "TncIPInfo.h"
+#include "netcomp/adapters/TncIPInfo.h"
+#include "tests/support/NetNs.h"
+#include "tests/support/Root.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <QRegularExpression>
 #include <stdexcept>
 
-#include "NetNs.h"
-#include "Root.h"
-#include "RouteChain.h"
-#include "ScriptedProbe.h"
-#include "TncPing.h"
+#include "netcomp/icmp/TncPing.h"
+#include "tests/netcomp/ScriptedProbe.h"
+#include "tests/support/NetNs.h"
+#include "tests/support/Root.h"
+#include "tests/support/RouteChain.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <QTcpSocket>
 #include <ctime>
 
-#include "NetNs.h"
-#include "Root.h"
-#include "RouteChain.h"
-#include "TncTelnet.h"
+#include "netcomp/tcp/TncTelnet.h"
+#include "tests/support/NetNs.h"
+#include "tests/support/Root.h"
+#include "tests/support/RouteChain.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <stdexcept>
 #include <vector>
 
-#include "NetNs.h"
-#include "Root.h"
-#include "RouteChain.h"
-#include "ScriptedProbe.h"
-#include "TncTraceRoute.h"
+#include "netcomp/icmp/TncTraceRoute.h"
+#include "tests/netcomp/ScriptedProbe.h"
+#include "tests/support/NetNs.h"
+#include "tests/support/Root.h"
+#include "tests/support/RouteChain.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QFile>
 #include <stdexcept>
 
-#include "FolderLocks.h"
+#include "tests/support/FolderLocks.h"
 
 UnwritableFolder::UnwritableFolder(QString path) : m_path(std::move(path)) {
     if (::geteuid() == 0)

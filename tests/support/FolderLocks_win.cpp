@@ -1,7 +1,7 @@
 #include <QFile>
 #include <stdexcept>
 
-#include "FolderLocks.h"
+#include "tests/support/FolderLocks.h"
 
 // Qt sets the read-only attribute, which Windows ignores on folders: a test that needs a folder
 // it cannot write in is skipped on Windows by name (tests/win/wine-skips.txt).

@@ -1,4 +1,4 @@
-#include "NetNs.h"
+#include "tests/support/NetNs.h"
 
 #include <fcntl.h>
 #include <sched.h>

@@ -2,14 +2,8 @@
 // test that needs them skips with the reason (Wine runs in a namespace chain made outside it).
 #include <stdexcept>
 
-#include "NetNs.h"
-#include "Root.h"
-#include "RouteChain.h"
-
-std::string RootSkipReason() {
-    return "creates Linux network namespaces; on Windows the real components are tested by "
-           "tests/win/wine-tests.sh";
-}
+#include "tests/support/NetNs.h"
+#include "tests/support/RouteChain.h"
 
 namespace {
 [[noreturn]] void NoNamespaces() {

@@ -1,4 +1,4 @@
-#include "NmLab.h"
+#include "tests/support/NmLab.h"
 
 #include <unistd.h>
 
@@ -173,7 +173,8 @@ void NmLab::startBusMonitor() {
     if (m_nmOwner.empty()) {
         m_ns->spawn("exec dbus-monitor --address " + busAddress() + " > " + m_dir +
                     "/bus.log 2>&1");
-        waitFor("the bus monitor", "grep -c 'member=NameLost' " + m_dir + "/bus.log", "1");
+        waitFor("the bus monitor", "grep -c 'member=NameLost' " + m_dir + "/bus.log 2>/dev/null",
+                "1");
         m_nmOwner = ShOut("DBUS_SYSTEM_BUS_ADDRESS=" + busAddress() +
                           " dbus-send --system --print-reply=literal --dest=org.freedesktop.DBus"
                           " /org/freedesktop/DBus org.freedesktop.DBus.GetNameOwner"

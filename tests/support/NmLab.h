@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "NetNs.h"
+#include "tests/support/NetNs.h"
 
 class NmLab {
   public:

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "Root.h"
+#include "tests/support/Root.h"
 
 std::string RootSkipReason() {
     // VT_UNPRIVILEGED=1 skips them as root too: the sanitizer run covers the unprivileged tests.

@@ -1,4 +1,4 @@
-#include "RouteChain.h"
+#include "tests/support/RouteChain.h"
 
 #include <fcntl.h>
 #include <linux/if.h>

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "NetNs.h"
+#include "tests/support/NetNs.h"
 
 // Copies Ethernet frames between two TAP devices after a fixed delay, each way. The devices are
 // created in their own "wire" namespace and then moved to the namespaces they join.

@@ -1,6 +1,6 @@
 // The chain's addressing: plain arithmetic, the same on every platform.
-#include "IPv4Text.h"
-#include "RouteChain.h"
+#include "common/IPv4Text.h"
+#include "tests/support/RouteChain.h"
 
 std::uint32_t RouteChain::linkAddress(int link, int end) {
     return (10u << 24) | (77u << 16) | (std::uint32_t(link) << 8) | std::uint32_t(end);

@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <deque>
 
-#include "Dialogs.h"
+#include "ui/Dialogs.h"
 
 class ScriptedDialogs : public Dialogs {
   public:

@@ -12,10 +12,10 @@
 #include <functional>
 #include <ostream>
 
-#include "Clock.h"
-#include "Dialogs.h"
-#include "TncSysLog.h"
-#include "uSyslog.h"
+#include "common/Clock.h"
+#include "netcomp/syslog/TncSysLog.h"
+#include "syslog/uSyslog.h"
+#include "ui/Dialogs.h"
 
 // Readable failure output for texts.
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -35,8 +35,11 @@ class FakeSysLog : public TncSysLog {
     }
     void SetActive(bool a) override {
         record(QStringLiteral("Active=%1").arg(a));
+        if (a && !active) dropped = 0;  // as the real one: each opening counts afresh
         active = a;
     }
+    long long dropped = 0;  // what the system dropped in the present (or last) opening
+    long long DroppedCount() const override { return dropped; }
     void SetRemoteHost(const QString& h) override {
         record(QStringLiteral("RemoteHost=") + h);
         TncSysLog::SetRemoteHost(h);

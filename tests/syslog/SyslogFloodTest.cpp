@@ -23,13 +23,13 @@
 #include <functional>
 #include <thread>
 
-#include "NetNs.h"
-#include "NumericEdit.h"
-#include "Root.h"
-#include "SyslogFakes.h"
-#include "SyslogStore.h"
-#include "TncSysLog.h"
-#include "uSyslog.h"
+#include "netcomp/syslog/TncSysLog.h"
+#include "syslog/SyslogStore.h"
+#include "syslog/uSyslog.h"
+#include "tests/support/NetNs.h"
+#include "tests/support/Root.h"
+#include "tests/syslog/SyslogFakes.h"
+#include "ui/NumericEdit.h"
 
 namespace {
 

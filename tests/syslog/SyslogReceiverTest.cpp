@@ -7,16 +7,19 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "DateTimeFormat.h"
-#include "IPv4Edit.h"
-#include "NumericEdit.h"
-#include "SyslogFakes.h"
-#include "SyslogLineModel.h"
-#include "SyslogStore.h"
-#include "uSyslog.h"
+#include "address/IPv4Edit.h"
+#include "common/DateTimeFormat.h"
+#include "syslog/SyslogLineModel.h"
+#include "syslog/SyslogStore.h"
+#include "syslog/uSyslog.h"
+#include "tests/support/EnterInFields.h"
+#include "tests/syslog/SyslogFakes.h"
+#include "ui/NumericEdit.h"
 
 namespace {
 
@@ -194,6 +197,69 @@ TEST_F(SyslogReceiver, SenderSendsNumberedMessagesAndLeavesTheReceiverAsFound) {
     EXPECT_TRUE(boxes.shown.empty());
     w.btnClose->click();
     EXPECT_FALSE(w.pnMessage->isVisibleTo(&w));
+}
+
+// The dropped count runs from Start to Stop: a test send closes and reopens the component, whose
+// own count starts again, and what the earlier openings dropped stays in the pane, once.
+TEST_F(SyslogReceiver, DroppedCountRunsFromStartToStopAcrossTestSends) {
+    const auto paneShows = [this](long long n) {
+        const QString want = QStringLiteral("Dropped: %1").arg(n);
+        return QTest::qWaitFor([&] { return w.spDropped->text() == want; },
+                               10 * TfSyslog::kDroppedRefreshMs);
+    };
+    w.btnStart->click();
+    EXPECT_TRUE(paneShows(0));
+    component.dropped = 3;
+    EXPECT_TRUE(paneShows(3));
+    w.edSendCount->setValue(1);
+    w.btnSend->click();
+    ASSERT_EQ(component.dropped, 0) << "the send reopened the component";
+    component.dropped = 2;
+    EXPECT_TRUE(paneShows(5));
+
+    component.failOn = [](const QString& call) {  // reopening fails: closed from here on
+        if (call == "Active=1") throw EncSysLog(301, "Cannot listen on UDP port 514: taken");
+    };
+    w.btnSend->click();
+    component.failOn = nullptr;
+    expectState(stopped);
+    QTest::qWait(3 * TfSyslog::kDroppedRefreshMs);
+    EXPECT_EQ(w.spDropped->text(), "Dropped: 5");
+
+    w.btnStart->click();  // a new span
+    component.dropped = 4;
+    w.btnSend->click();
+    component.dropped = 1;
+    w.btnStop->click();
+    EXPECT_EQ(w.spDropped->text(), "Dropped: 5");
+    w.btnSend->click();  // a send while stopped opens and closes; the span is over
+    QTest::qWait(3 * TfSyslog::kDroppedRefreshMs);
+    EXPECT_EQ(w.spDropped->text(), "Dropped: 5");
+}
+
+// Enter in a field, the sender panel's included, runs no button.
+TEST_F(SyslogReceiver, EnterInAFieldRunsNoButton) {
+    w.show();
+    w.btnStart->click();
+    w.btnTest->click();
+    component.calls.clear();
+    const QStringList before = list();
+    EXPECT_EQ(ButtonClicksFromEnterInFields(&w), 0);
+    EXPECT_EQ(component.calls.filter(QRegularExpression("^(Active=|Send)")), QStringList());
+    EXPECT_EQ(list(), before);
+    EXPECT_TRUE(boxes.shown.empty());
+    expectState(listening);
+}
+
+// The clock pane under a locale whose short date format marks its separators as right-to-left
+// (ar_EG: d, U+200F, "/", M, U+200F, "/", yyyy): the marks are no separators, the "/" is.
+TEST_F(SyslogReceiver, ClockPaneKeepsItsDateSeparatorsUnderArabic) {
+    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+    const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::system()); });
+    w.show();
+    EXPECT_EQ(w.ClockStatus1->text(), "09/12/2026 02:05:07 pm");
+    w.btnStart->click();
+    EXPECT_EQ(list().last(), "09:12:2026 14:05:07  >>> Start Listening syslog message....");
 }
 
 // Failures while sending reach the error box; the receiver still ends as it was, and the

@@ -10,16 +10,16 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include "AnsiCodePage.h"
-#include "DateTimeFormat.h"
-#include "FolderLocks.h"
-#include "NumericEdit.h"
-#include "Root.h"
-#include "StandardError.h"
-#include "SyslogFakes.h"
-#include "SyslogLineModel.h"
-#include "SyslogStore.h"
-#include "uSyslog.h"
+#include "common/AnsiCodePage.h"
+#include "common/DateTimeFormat.h"
+#include "syslog/SyslogLineModel.h"
+#include "syslog/SyslogStore.h"
+#include "syslog/uSyslog.h"
+#include "tests/support/FolderLocks.h"
+#include "tests/support/Root.h"
+#include "tests/syslog/SyslogFakes.h"
+#include "ui/NumericEdit.h"
+#include "ui/StandardError.h"
 
 namespace {
 

@@ -18,12 +18,12 @@
 #include <set>
 #include <vector>
 
-#include "DateTimeFormat.h"
-#include "NumericEdit.h"
-#include "SyslogFakes.h"
-#include "SyslogLineModel.h"
-#include "SyslogStore.h"
-#include "uSyslog.h"
+#include "common/DateTimeFormat.h"
+#include "syslog/SyslogLineModel.h"
+#include "syslog/SyslogStore.h"
+#include "syslog/uSyslog.h"
+#include "tests/syslog/SyslogFakes.h"
+#include "ui/NumericEdit.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
-#include "AnsiCodePage.h"
-#include "WinCheck.h"
+#include "common/AnsiCodePage.h"
+#include "tests/win/WinCheck.h"
 
 namespace {
 

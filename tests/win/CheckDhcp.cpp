@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <string>
 
-#include "DhcpLease.h"
-#include "WinCheck.h"
+#include "netcomp/adapters/DhcpLease.h"
+#include "tests/win/WinCheck.h"
 
 // args: release|renew osIndex
 int Dhcp(const Args& a) {

@@ -3,9 +3,9 @@
 #include <set>
 #include <string>
 
-#include "IcmpProbe.h"
-#include "TestAddress.h"
-#include "WinCheck.h"
+#include "netcomp/icmp/IcmpProbe.h"
+#include "tests/netcomp/TestAddress.h"
+#include "tests/win/WinCheck.h"
 
 using namespace icmp;
 

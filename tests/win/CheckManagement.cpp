@@ -2,8 +2,8 @@
 // or configure the first whose description holds a name, printing each step's outcome.
 #include <cstdio>
 
-#include "ManagementInterface.h"
-#include "WinCheck.h"
+#include "adapter/ManagementInterface.h"
+#include "tests/win/WinCheck.h"
 
 namespace {
 

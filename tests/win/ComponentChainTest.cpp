@@ -17,12 +17,12 @@
 #include <array>
 #include <vector>
 
-#include "IcmpProbe.h"
-#include "TncIPInfo.h"
-#include "TncPing.h"
-#include "TncSysLog.h"
-#include "TncTelnet.h"
-#include "TncTraceRoute.h"
+#include "netcomp/adapters/TncIPInfo.h"
+#include "netcomp/icmp/IcmpProbe.h"
+#include "netcomp/icmp/TncPing.h"
+#include "netcomp/icmp/TncTraceRoute.h"
+#include "netcomp/syslog/TncSysLog.h"
+#include "netcomp/tcp/TncTelnet.h"
 
 namespace {
 

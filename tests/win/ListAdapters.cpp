@@ -1,8 +1,8 @@
 // Adapter enumeration as the adapter tool sees it; one line per adapter, fields separated by '|'.
 #include <cstdio>
 
-#include "AdapterQuery.h"
-#include "WinCheck.h"
+#include "netcomp/adapters/AdapterQuery.h"
+#include "tests/win/WinCheck.h"
 
 int ListAdapters(const Args&) {
     const AdapterQueryResult r = QueryAdapters();

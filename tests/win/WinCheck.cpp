@@ -1,6 +1,6 @@
 // Windows backend check: runs the Qt-free *_win.cpp backends on their own, one command per call,
 // so tests/win/wine-check.sh can drive them under Wine inside a network namespace.
-#include "WinCheck.h"
+#include "tests/win/WinCheck.h"
 
 #include <algorithm>
 #include <chrono>
