@@ -14,6 +14,7 @@
 #include "tests/adapter/NicControls.h"
 #include "tests/adapter/NicFakes.h"
 #include "tests/support/EnterInFields.h"
+#include "tests/support/ScriptedDialogs.h"
 
 namespace {
 
@@ -100,7 +101,7 @@ class NicWindow : public ::testing::Test {
     std::shared_ptr<std::vector<AdapterRecord>> adapters =
         std::make_shared<std::vector<AdapterRecord>>();
     std::shared_ptr<ManagementScript> script = std::make_shared<ManagementScript>();
-    RecordingDialogs dialogs;
+    ScriptedDialogs dialogs;
     ScriptedIPInfo* info = nullptr;
 };
 
@@ -285,11 +286,11 @@ TEST_F(NicWindow, FixIpChecksShowTheirBoxAndChangeNothing) {
         script->journal.clear();
         ui.btnFixedIP->click();
         if (c.message.isEmpty()) {
-            EXPECT_TRUE(dialogs.shown.isEmpty())
-                << c.what << ": " << dialogs.shown.join('|').toStdString();
+            EXPECT_TRUE(dialogs.shown.empty())
+                << c.what << ": " << dialogs.texts("information").join('|').toStdString();
             EXPECT_FALSE(script->journal.isEmpty()) << c.what;
         } else {
-            EXPECT_EQ(dialogs.shown, QStringList({c.message})) << c.what;
+            EXPECT_EQ(dialogs.texts("information"), QStringList({c.message})) << c.what;
             EXPECT_TRUE(script->journal.isEmpty()) << c.what;
             EXPECT_TRUE(Log(*w).isEmpty()) << c.what;
             EXPECT_EQ(Fields(*w), c.fields) << c.what;  // fields keep their text
@@ -363,7 +364,7 @@ TEST_F(NicWindow, EnterInAFieldRunsNoAction) {
     EXPECT_EQ(Log(*w), QStringList());
     EXPECT_TRUE(info->actedOn.empty());
     EXPECT_EQ(script->journal, QStringList());
-    EXPECT_TRUE(dialogs.shown.isEmpty());
+    EXPECT_TRUE(dialogs.shown.empty());
     for (QPushButton* b : {ui.btnRelease, ui.btnRenew, ui.btnDHCP, ui.btnFixedIP})
         EXPECT_FALSE(b->isDefault()) << b->text().toStdString();
 
@@ -425,6 +426,7 @@ TEST_F(NicWindow, AFailingAdapterListGoesToTheStandardErrorBox) {
     NicControls(broken).lbNIC->addItem("stale");
     NicControls(broken).lbNIC->setCurrentRow(0);
     NicControls(broken).lbNIC->itemClicked(NicControls(broken).lbNIC->item(0));
-    ASSERT_EQ(dialogs.errors.size(), 1);
-    EXPECT_TRUE(dialogs.errors[0].contains("netlink refused")) << dialogs.errors[0].toStdString();
+    ASSERT_EQ(dialogs.errors().size(), 1);
+    EXPECT_TRUE(dialogs.errors()[0].contains("netlink refused"))
+        << dialogs.errors()[0].toStdString();
 }
