@@ -42,13 +42,6 @@ QComboBox* combo(const QString& name, const QStringList& items, QWidget* parent)
     return c;
 }
 
-// Upper-cases the letters a to z only.
-QString upperAscii(QString s) {
-    for (QChar& c : s)
-        if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - u'a' + u'A');
-    return s;
-}
-
 void setField(QComboBox* field, const QString& value) {
     field->setEditText(IsValidIPv4(value) ? value : QString());
 }
@@ -59,9 +52,21 @@ TfNIC::TfNIC(QWidget* owner, std::unique_ptr<TncIPInfo> ipInfo,
              std::unique_ptr<ManagementInterface> management)
     : QDialog(owner),
       m_ipInfo(ipInfo ? std::move(ipInfo) : std::make_unique<TncIPInfo>()),
-      m_management(management ? std::move(management) : CreateManagementInterface()) {
-    IPInfo1 = m_ipInfo.get();
+      m_management(management ? std::move(management) : CreateManagementInterface()),
+      IPInfo1(m_ipInfo.get()),
+      m_actions(*m_ipInfo, *m_management, [this](const QString& line) { AddNICLog(line); },
+                {[this](bool busy) {
+                     if (busy) {
+                         DisableControls();
+                         m_hourglass.emplace();
+                     } else {
+                         m_hourglass.reset();
+                         EnableControls();
+                     }
+                 },
+                 [this] { ShowAdapterInfo(); }, [this] { LoadNICList(); }}) {
     buildControls();
+    nameControls();
     RunHandler([this] { FormCreate(); });
 }
 
@@ -185,6 +190,18 @@ void TfNIC::buildControls() {
     ButtonsRunOnlyWhenMeant(this);
 }
 
+void TfNIC::nameControls() {
+    const std::pair<QObject*, const char*> named[] = {
+        {Label3, "Label3"},     {lbNIC, "lbNIC"},
+        {Label7, "Label7"},     {btnRelease, "btnRelease"},
+        {btnRenew, "btnRenew"}, {btnDHCP, "btnDHCP"},
+        {pnIP, "pnIP"},         {btnFixedIP, "btnFixedIP"},
+        {Memo1, "Memo1"},       {Label4, "Label4"},
+        {mmInfo, "mmInfo"},     {LogBox, "LogBox"},
+    };
+    for (const auto& [object, name] : named) object->setObjectName(QLatin1String(name));
+}
+
 void TfNIC::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     CenterOnScreen(this);
@@ -229,7 +246,7 @@ void TfNIC::ShowAdapterInfo() {
     const auto line = [this](const QString& label, const QString& value) {
         mmInfo->appendPlainText(PadColumn(label, u' ', kLabelWidth) + value);
     };
-    const QString mac = upperAscii(IPInfo1->AdapterPhysicalAddress());
+    const QString mac = UpperAsciiLetters(IPInfo1->AdapterPhysicalAddress());
     const QString gap(3, u' ');
     mmInfo->clear();
     line(QStringLiteral("Adapter-Name: "), IPInfo1->AdapterDescription());
@@ -256,9 +273,7 @@ void TfNIC::ShowAdapterInfo() {
 }
 
 void TfNIC::AddNICLog(const QString& line) {
-    LogBox->addItem(line);
-    LogBox->setCurrentRow(LogBox->count() - 1);
-    if (LogBox->count() > kLogLimit) LogBox->clear();
+    AppendLogLine(LogBox, line, kLogLimit);
 }
 
 void TfNIC::DisableControls() {

@@ -35,13 +35,13 @@ qint32 LenientInt(const QString& piece) {
     return ToInt(piece).value_or(0);
 }
 
+}  // namespace
+
 QString UpperAsciiLetters(QString text) {
     for (QChar& c : text)
         if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - u'a' + u'A');
     return text;
 }
-
-}  // namespace
 
 qint32 StrictToInt(const QString& text) {
     if (auto value = ToInt(text)) return *value;

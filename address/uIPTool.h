@@ -53,5 +53,8 @@ bool SameSubnet(const QString& candidate, const QString& address, const QString&
 // First and second blank-separated entry of a DNS server list; later entries are ignored.
 DnsServerPair SplitDnsServers(const QString& list);
 
+// The letters a to z upper-cased, every other character as it is.
+QString UpperAsciiLetters(QString text);
+
 // Regroups a hardware address: kind 1 gives 001A.2B3C.4D5E, kind 2 gives 00:1A:2B:3C:4D:5E.
 QString FormatMac(const QString& text, int kind);

@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/LogSink.h"
+#include "common/LogSink.h"
 
 class TncPing;
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/LogSink.h"
+#include "common/LogSink.h"
 
 class TncTelnet;
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-#include "app/LogSink.h"
+#include "common/LogSink.h"
 
 class TncTraceRoute;
 

@@ -33,23 +33,11 @@ const QString kWebSite = QStringLiteral("https://www.velkor.com");
 const QString kWebSiteCaption =
     QStringLiteral("velkor : จำหน่ายและติดตั้งอุปกรณ์เครือข่าย Switch, Router, Wireless, Firewall");
 
-QFont CourierNew(int points) {
-    QFont f = FixedPitchFont();
-    f.setPointSize(points);
-    return f;
-}
-
 QLabel* Label(const QString& caption, QWidget* buddy) {
     auto* l = new QLabel(caption);
     l->setTextFormat(Qt::PlainText);
     l->setBuddy(buddy);
     return l;
-}
-
-QPushButton* Button(const QString& caption, const QString& icon) {
-    auto* b = new QPushButton(QIcon(icon), caption);
-    b->setIconSize(QSize(16, 16));
-    return b;
 }
 
 // The system's short date and its time with seconds. Qt's long time format on Linux is the wordy
@@ -112,15 +100,16 @@ TfMain::~TfMain() = default;
 
 void TfMain::buildControls() {
     auto* central = new QWidget(this);
-    central->setFont(CourierNew(9));
+    central->setFont(FixedPitchPoints(9));
     setCentralWidget(central);
 
     // Button bar.
-    btnPing = Button(QStringLiteral("Ping.."), QStringLiteral(":/icons/ping.png"));
+    btnPing = MakeButton(QStringLiteral("Ping.."), QStringLiteral(":/icons/ping.png"));
     cbLoopPing = new QCheckBox(QStringLiteral("Ping until stop. (Disable for Stop)"));
     cbLoopPing->setToolTip(QStringLiteral("Click Disable เพื่อ Stop Ping"));
-    btnTracerute = Button(QStringLiteral("Start Tracerute"), QStringLiteral(":/icons/trace.png"));
-    btnStopTrace = Button(QStringLiteral("Stop Tracerute"), QStringLiteral(":/icons/stop.png"));
+    btnTracerute =
+        MakeButton(QStringLiteral("Start Tracerute"), QStringLiteral(":/icons/trace.png"));
+    btnStopTrace = MakeButton(QStringLiteral("Stop Tracerute"), QStringLiteral(":/icons/stop.png"));
     auto* buttonBar = new QHBoxLayout;
     buttonBar->addWidget(btnPing);
     buttonBar->addWidget(cbLoopPing);
@@ -186,10 +175,10 @@ void TfMain::buildControls() {
     neTelnetPort = new NumericEdit(1, 65535, 10000);
     neTelnetPort->setFixedWidth(neTelnetPort->fontMetrics().horizontalAdvance(u'0') * 8);
     lbTelnetPort = Label(QStringLiteral("Port"), neTelnetPort);
-    btnTelnet = Button(QStringLiteral("Telnet"), QStringLiteral(":/icons/telnet.png"));
+    btnTelnet = MakeButton(QStringLiteral("Telnet"), QStringLiteral(":/icons/telnet.png"));
     lbForwardPort = new QLabel(QStringLiteral("สำหรับทดสอบ Forward Port ที่ใช้ Protocol TCP"));
     lbForwardPort->setTextFormat(Qt::PlainText);
-    lbForwardPort->setFont(CourierNew(10));
+    lbForwardPort->setFont(FixedPitchPoints(10));
     {
         QPalette p = lbForwardPort->palette();
         p.setColor(QPalette::WindowText, Qt::red);
@@ -209,7 +198,7 @@ void TfMain::buildControls() {
 
     // Activity log.
     LogBox = new QListWidget;
-    LogBox->setFont(CourierNew(10));
+    LogBox->setFont(FixedPitchPoints(10));
     LogBox->setFrameShape(QFrame::NoFrame);
     LogBox->setSelectionMode(QAbstractItemView::SingleSelection);
     LogBox->setSortingEnabled(false);

@@ -5,12 +5,10 @@
 #include "app/uVelkorTool.h"
 #include "common/Clock.h"
 #include "common/SavedLog.h"
+#include "ui/WindowHelpers.h"
 
 void TfMain::AddSysLog(const QString& text) {
-    LogBox->addItem(text);
-    LogBox->setCurrentRow(LogBox->count() - 1);
-    LogBox->scrollToItem(LogBox->currentItem());
-    if (LogBox->count() > 1000) LogBox->clear();
+    AppendLogLine(LogBox, text, 1000);
 }
 
 void TfMain::Log1Click() {

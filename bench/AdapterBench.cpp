@@ -20,6 +20,7 @@
 #include "adapter/ManagementInterface.h"
 #include "adapter/uNIC.h"
 #include "netcomp/adapters/NmAdapterService.h"
+#include "tests/adapter/NicControls.h"
 #include "tests/support/NetNs.h"
 #include "tests/support/NmLab.h"
 
@@ -35,9 +36,9 @@ std::unique_ptr<TfNIC> Window() {
 }
 
 void Pick(TfNIC& w, const QString& name) {
-    for (int i = 0; i < w.lbNIC->count(); ++i)
-        if (w.lbNIC->item(i)->text() == name) w.lbNIC->setCurrentRow(i);
-    w.lbNICClick();
+    const NicControls ui(w);
+    for (int i = 0; i < ui.lbNIC->count(); ++i)
+        if (ui.lbNIC->item(i)->text() == name) ui.click(i);
 }
 
 // Milliseconds one click takes, with the activations it asked for.
@@ -71,11 +72,12 @@ void Report(const char* what, const std::vector<Click>& clicks) {
 }
 
 void FixFields(TfNIC& w) {
-    w.edIPAddress->setEditText("10.77.0.21");
-    w.edSubnetMask->setEditText("255.255.255.0");
-    w.edGateway->setEditText("10.77.0.1");
-    w.edDNS1->setEditText("10.77.0.1");
-    w.edDNS2->setEditText("10.77.0.3");
+    const NicControls ui(w);
+    ui.edIPAddress->setEditText("10.77.0.21");
+    ui.edSubnetMask->setEditText("255.255.255.0");
+    ui.edGateway->setEditText("10.77.0.1");
+    ui.edDNS1->setEditText("10.77.0.1");
+    ui.edDNS2->setEditText("10.77.0.3");
 }
 
 }  // namespace
@@ -99,29 +101,30 @@ int main(int argc, char** argv) {
         auto w = Window();
         fills.push_back(double(t.nsecsElapsed()) / 1e6);
         calls = lab.busCalls();
-        count = w->lbNIC->count();
+        count = NicControls(*w).lbNIC->count();
     }
     std::printf("%-44s %d bus round trips, median %.1f ms\n",
                 ("fill the list of " + std::to_string(count) + " adapters").c_str(), calls,
                 Median(fills));
 
     auto w = Window();
+    const NicControls ui(*w);
     Pick(*w, NmLab::kIface);
     std::vector<Click> fix, dhcp;
     for (int r = 0; r < kRounds; ++r) {
         FixFields(*w);
-        fix.push_back(Time(lab, w->btnFixedIP));
-        dhcp.push_back(Time(lab, w->btnDHCP));
+        fix.push_back(Time(lab, ui.btnFixedIP));
+        dhcp.push_back(Time(lab, ui.btnDHCP));
     }
     Report("Fix IP., DHCP server present", fix);
     Report("Enable DHCP Client, DHCP server present", dhcp);
 
     lab.stopDhcpServer();
     FixFields(*w);
-    Report("Fix IP., no DHCP server", {Time(lab, w->btnFixedIP)});
-    Report("Enable DHCP Client, no DHCP server", {Time(lab, w->btnDHCP)});
+    Report("Fix IP., no DHCP server", {Time(lab, ui.btnFixedIP)});
+    Report("Enable DHCP Client, no DHCP server", {Time(lab, ui.btnDHCP)});
     std::printf("last log lines:\n");
-    for (int i = std::max(0, w->LogBox->count() - 3); i < w->LogBox->count(); ++i)
-        std::printf("  %s\n", w->LogBox->item(i)->text().toUtf8().constData());
+    for (int i = std::max(0, ui.LogBox->count() - 3); i < ui.LogBox->count(); ++i)
+        std::printf("  %s\n", ui.LogBox->item(i)->text().toUtf8().constData());
     return 0;
 }

@@ -25,22 +25,6 @@
 #include "ui/StandardError.h"
 #include "ui/WindowHelpers.h"
 
-namespace {
-
-QFont CourierNew(int pixels) {
-    QFont f = FixedPitchFont();
-    f.setPixelSize(pixels);
-    return f;
-}
-
-QPushButton* Button(const QString& caption, const QString& hint = {}) {
-    auto* b = new QPushButton(caption);
-    b->setToolTip(hint);
-    return b;
-}
-
-}  // namespace
-
 TfSyslog::TfSyslog(QWidget* parent, TncSysLog* component)
     : QMainWindow(parent),
       ncSysLog(component ? component : new TncSysLog(this)),
@@ -69,13 +53,13 @@ void TfSyslog::buildControls() {
     auto* central = new QWidget;
     auto* page = new QVBoxLayout(central);
 
-    btnStart = Button(QStringLiteral("Start Receive Syslog"), QStringLiteral("เริ่มเก็บ Log"));
-    btnStop = Button(QStringLiteral("Stop"), QStringLiteral("หยุดการเก็บ log"));
-    btnTest =
-        Button(QStringLiteral("ทดสอบ Syslog Loopback."), QStringLiteral("Test Send Message Log"));
+    btnStart = MakeButton(QStringLiteral("Start Receive Syslog"), {}, QStringLiteral("เริ่มเก็บ Log"));
+    btnStop = MakeButton(QStringLiteral("Stop"), {}, QStringLiteral("หยุดการเก็บ log"));
+    btnTest = MakeButton(QStringLiteral("ทดสอบ Syslog Loopback."), {},
+                         QStringLiteral("Test Send Message Log"));
     btnTest->setEnabled(false);
-    btnSave = Button(QStringLiteral("Save Log"), QStringLiteral("เริ่มเก็บ Log"));
-    btnClearLog = Button(QStringLiteral("Clear Log"), QStringLiteral("เริ่มเก็บ Log"));
+    btnSave = MakeButton(QStringLiteral("Save Log"), {}, QStringLiteral("เริ่มเก็บ Log"));
+    btnClearLog = MakeButton(QStringLiteral("Clear Log"), {}, QStringLiteral("เริ่มเก็บ Log"));
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {btnStart, btnStop, btnTest}) buttons->addWidget(b);
     buttons->addStretch();
@@ -115,14 +99,14 @@ void TfSyslog::buildControls() {
     LogBox->setUniformItemSizes(true);  // constant-time geometry for up to 100 000 rows
     LogBox->setSelectionMode(QAbstractItemView::SingleSelection);
     LogBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    LogBox->setFont(CourierNew(12));
+    LogBox->setFont(FixedPitchPixels(12));
     LogBox->setToolTip(QStringLiteral("Click เพื่อดูรายละเอียด"));
     page->addWidget(LogBox, 3);
 
     mmDetail = new QPlainTextEdit;
     mmDetail->setReadOnly(true);
     mmDetail->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    mmDetail->setFont(CourierNew(16));
+    mmDetail->setFont(FixedPitchPixels(16));
     mmDetail->setStyleSheet(QStringLiteral("QPlainTextEdit { background: black; color: white; }"));
     page->addWidget(mmDetail, 1);
     setCentralWidget(central);
@@ -167,8 +151,8 @@ void TfSyslog::buildSenderPanel() {
     edMessage = new QLineEdit(QStringLiteral("> Test send syslog message successfully."));
     edSendCount = new NumericEdit(1, 100, 5);
     edSendCount->setMaximumWidth(50);
-    btnSend = Button(QStringLiteral("Send"));
-    btnClose = Button(QStringLiteral("Close.."));
+    btnSend = MakeButton(QStringLiteral("Send"));
+    btnClose = MakeButton(QStringLiteral("Close.."));
 
     auto* grid = new QGridLayout(pnMessage);
     grid->setContentsMargins(0, 0, 0, 0);

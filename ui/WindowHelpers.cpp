@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -32,6 +33,33 @@ QFont FixedPitchFont(bool bold) {
     f.setStyleHint(QFont::TypeWriter);
     f.setBold(bold);
     return f;
+}
+
+QFont FixedPitchPoints(int points) {
+    QFont f = FixedPitchFont();
+    f.setPointSize(points);
+    return f;
+}
+
+QFont FixedPitchPixels(int pixels) {
+    QFont f = FixedPitchFont();
+    f.setPixelSize(pixels);
+    return f;
+}
+
+QPushButton* MakeButton(const QString& caption, const QString& iconPath, const QString& hint) {
+    auto* b =
+        iconPath.isEmpty() ? new QPushButton(caption) : new QPushButton(QIcon(iconPath), caption);
+    if (!iconPath.isEmpty()) b->setIconSize(QSize(16, 16));
+    b->setToolTip(hint);
+    return b;
+}
+
+void AppendLogLine(QListWidget* list, const QString& line, int limit) {
+    list->addItem(line);
+    list->setCurrentRow(list->count() - 1);
+    list->scrollToItem(list->currentItem());
+    if (list->count() > limit) list->clear();
 }
 
 void CenterOnScreen(QWidget* window) {

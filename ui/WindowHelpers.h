@@ -6,11 +6,24 @@
 
 #include "ui/StandardError.h"
 
+class QListWidget;
+class QPushButton;
 class QWidget;
 
 // The fixed-pitch face of every list and memo that shows aligned lines ("Courier New", or another
 // monospace face where it is missing). Callers set the size.
 QFont FixedPitchFont(bool bold = false);
+// The same face at a size in points, or in pixels.
+QFont FixedPitchPoints(int points);
+QFont FixedPitchPixels(int pixels);
+
+// A push button with its caption, and an icon (16 pixels) and hint where given.
+QPushButton* MakeButton(const QString& caption, const QString& iconPath = {},
+                        const QString& hint = {});
+
+// Appends a line to a window's log list, selects and shows it, and empties the list once it
+// holds more than `limit` lines (the new line included).
+void AppendLogLine(QListWidget* list, const QString& line, int limit);
 
 // Moves a top-level window to the middle of its screen's available area.
 void CenterOnScreen(QWidget* window);

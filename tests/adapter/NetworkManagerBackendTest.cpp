@@ -19,6 +19,7 @@
 #include "adapter/NmManagement.h"
 #include "adapter/uNIC.h"
 #include "netcomp/adapters/NmAdapterService.h"
+#include "tests/adapter/NicControls.h"
 #include "tests/support/NmLab.h"
 #include "tests/support/Root.h"
 
@@ -252,15 +253,16 @@ TEST(NetworkManagerBackend, NoSystemBus) {
 namespace {
 
 QStringList LogOf(TfNIC& w) {
+    const NicControls ui(w);
     QStringList log;
-    for (int i = 0; i < w.LogBox->count(); ++i) log << w.LogBox->item(i)->text();
+    for (int i = 0; i < ui.LogBox->count(); ++i) log << ui.LogBox->item(i)->text();
     return log;
 }
 
 void Pick(TfNIC& w, const QString& name) {
-    for (int i = 0; i < w.lbNIC->count(); ++i)
-        if (w.lbNIC->item(i)->text() == name) w.lbNIC->setCurrentRow(i);
-    w.lbNICClick();
+    const NicControls ui(w);
+    for (int i = 0; i < ui.lbNIC->count(); ++i)
+        if (ui.lbNIC->item(i)->text() == name) ui.click(i);
 }
 
 // Ticks while a click waits: the window's event loop runs, with the hourglass and the controls
@@ -270,8 +272,8 @@ struct Ticks {
         timer.setInterval(10);
         QObject::connect(&timer, &QTimer::timeout, [this, &w] {
             ++count;
-            busy = busy && !w.btnDHCP->isEnabled() && !w.lbNIC->isEnabled() &&
-                   QApplication::overrideCursor() &&
+            busy = busy && !NicControls(w).btnDHCP->isEnabled() &&
+                   !NicControls(w).lbNIC->isEnabled() && QApplication::overrideCursor() &&
                    QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         });
         timer.start();
@@ -297,18 +299,17 @@ TEST(NetworkManagerBackend, TheWindowFixesAnAddressAndGoesBackToDhcp) {
     NsEnter inside(lab.ns());
     auto w = Window();
     Pick(*w, NmLab::kIface);
-    ASSERT_EQ(w->sNICName, NmLab::kIface);
-    w->edIPAddress->setEditText("10.77.0.21");
-    w->edSubnetMask->setEditText("255.255.255.0");
-    w->edGateway->setEditText("10.77.0.1");
-    w->edDNS1->setEditText("10.77.0.1");
-    w->edDNS2->setEditText("10.77.0.3");
+    NicControls(*w).edIPAddress->setEditText("10.77.0.21");
+    NicControls(*w).edSubnetMask->setEditText("255.255.255.0");
+    NicControls(*w).edGateway->setEditText("10.77.0.1");
+    NicControls(*w).edDNS1->setEditText("10.77.0.1");
+    NicControls(*w).edDNS2->setEditText("10.77.0.3");
     lab.startBusMonitor();
     {
         Ticks ticks(*w);
         QElapsedTimer took;
         took.start();
-        w->btnFixedIP->click();
+        NicControls(*w).btnFixedIP->click();
         std::printf("Fix IP.: %lld ms\n", took.elapsed());
         EXPECT_GT(ticks.count, 0) << "the event loop stood still during the wait";
         EXPECT_TRUE(ticks.busy);
@@ -336,7 +337,7 @@ TEST(NetworkManagerBackend, TheWindowFixesAnAddressAndGoesBackToDhcp) {
     {
         QElapsedTimer took;
         took.start();
-        w->btnDHCP->click();
+        NicControls(*w).btnDHCP->click();
         std::printf("Enable DHCP Client: %lld ms\n", took.elapsed());
     }
     EXPECT_EQ(LogOf(*w).mid(5), QStringList({">>>>> Start Set DHCP-Client NIC.: vtnm0",
@@ -361,7 +362,7 @@ TEST(NetworkManagerBackend, EnableDhcpWithoutAServerWaitsBoundedAndSaysSo) {
     Ticks ticks(*w);
     QElapsedTimer took;
     took.start();
-    w->btnDHCP->click();
+    NicControls(*w).btnDHCP->click();
     const qint64 ms = took.elapsed();
     std::printf("Enable DHCP Client without a server: %lld ms\n", ms);
     EXPECT_GE(ms, 3000);
@@ -385,15 +386,13 @@ TEST(NetworkManagerBackend, AnAdapterAddedAfterFillingDoesNotShiftThePick) {
     NmLab lab;
     NsEnter inside(lab.ns());
     auto w = Window();
-    ASSERT_EQ(w->lbNIC->count(), 1);
+    ASSERT_EQ(NicControls(*w).lbNIC->count(), 1);
     lab.addAdapter("vtad0", 3);  // lists before kIface
-    w->lbNIC->setCurrentRow(0);
-    w->lbNICClick();
-    EXPECT_EQ(w->sNICName, NmLab::kIface);
-    EXPECT_TRUE(w->mmInfo->toPlainText().startsWith("Adapter-Name:     vtnm0"));
-    EXPECT_TRUE(InPool(w->edIPAddress->currentText()))
-        << w->edIPAddress->currentText().toStdString();
-    w->LoadNICList();
-    EXPECT_EQ(w->lbNIC->item(0)->text(), "vtad0");
-    EXPECT_EQ(w->lbNIC->count(), 2);
+    NicControls(*w).click(0);
+    EXPECT_TRUE(NicControls(*w).mmInfo->toPlainText().startsWith("Adapter-Name:     vtnm0"));
+    EXPECT_TRUE(InPool(NicControls(*w).edIPAddress->currentText()))
+        << NicControls(*w).edIPAddress->currentText().toStdString();
+    auto again = Window();  // filled again
+    EXPECT_EQ(NicControls(*again).lbNIC->item(0)->text(), "vtad0");
+    EXPECT_EQ(NicControls(*again).lbNIC->count(), 2);
 }

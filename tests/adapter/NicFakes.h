@@ -2,7 +2,7 @@
 
 // Scripted stand-ins for the adapter tool's window tests: an adapter-information component fed
 // from a list the test controls, a management interface that journals every call and answers
-// with the codes and failures the test scripts, and dialogs that record what they showed.
+// with the codes and failures the test scripts, and the scripted boxes of tests/support.
 
 #include <QApplication>
 #include <QStringList>
@@ -13,7 +13,6 @@
 
 #include "adapter/ManagementInterface.h"
 #include "netcomp/adapters/TncIPInfo.h"
-#include "ui/Dialogs.h"
 
 // The real component over a scripted adapter list; release/renew run the test's hooks.
 class ScriptedIPInfo : public TncIPInfo {
@@ -128,22 +127,4 @@ class ScriptedManagement : public ManagementInterface {
         return StepResult::Refuse("refused", code);
     }
     std::shared_ptr<ManagementScript> m_s;
-};
-
-class RecordingDialogs : public Dialogs {
-  public:
-    RecordingDialogs() { SetDialogs(this); }
-    ~RecordingDialogs() override { SetDialogs(nullptr); }
-    void information(QWidget*, const QString&, const QString& text) override { shown << text; }
-    Answer confirm(QWidget*, const QString&, const QString& text) override {
-        shown << text;
-        return Answer::No;
-    }
-    void error(QWidget*, const QString&, const QString& text) override { errors << text; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&,
-                         const QString&) override {
-        return {};
-    }
-    QStringList shown;
-    QStringList errors;
 };

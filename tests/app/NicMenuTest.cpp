@@ -22,8 +22,9 @@ TEST(NicMenu, EachOpeningIsANewModalWindow) {
             if (!nic) return;
             seen.push_back(nic);
             EXPECT_EQ(nic->parentWidget(), &main);
-            logAtOpening << QString::number(nic->LogBox->count());
-            nic->AddNICLog("left behind");
+            auto* log = Child<QListWidget>(*nic, "LogBox");
+            logAtOpening << QString::number(log->count());
+            log->addItem("left behind");
             nic->close();
         });
         Child<QAction>(main, "GenCLI1")->trigger();

@@ -12,9 +12,9 @@
 #include <optional>
 #include <stdexcept>
 
-#include "app/LogSink.h"
 #include "app/uVelkorTool.h"
 #include "common/Clock.h"
+#include "common/LogSink.h"
 #include "netcomp/adapters/TncIPInfo.h"
 #include "netcomp/icmp/TncPing.h"
 #include "netcomp/icmp/TncTraceRoute.h"

@@ -6,6 +6,7 @@
 
 #include "netcomp/icmp/TncPing.h"
 #include "tests/netcomp/ScriptedProbe.h"
+#include "tests/support/ErrorOf.h"
 #include "tests/support/NetNs.h"
 #include "tests/support/Root.h"
 #include "tests/support/RouteChain.h"
@@ -26,17 +27,6 @@ struct Echoes {
         };
     }
 };
-
-// The message of the EncPing that f raises ("" when none).
-template <class F>
-QString PingError(F&& f) {
-    try {
-        f();
-    } catch (const EncPing& e) {
-        return e.message();
-    }
-    return {};
-}
 
 }  // namespace
 
@@ -78,7 +68,7 @@ TEST(TncPing, ReplyTimeOutAndUnreachableAcrossNamespaces) {
     EXPECT_EQ(echoes.responses, 1);
     EXPECT_EQ(ping.ResponseSource(), Q(chain.serverAddress()));
 
-    EXPECT_EQ(PingError([&] { ping.PingHost("10.88.0.1"); }),
+    EXPECT_EQ(ErrorOf<EncPing>([&] { ping.PingHost("10.88.0.1"); }),
               "11003: Destination host unreachable (reported by 10.77.1.2)");
     EXPECT_EQ(ping.RemoteHost(), "10.88.0.1");
 
@@ -87,7 +77,7 @@ TEST(TncPing, ReplyTimeOutAndUnreachableAcrossNamespaces) {
         "nft add rule ip t in icmp type echo-request drop");
     QElapsedTimer t;
     t.start();
-    EXPECT_EQ(PingError([&] { ping.PingHost(Q(chain.serverAddress())); }),
+    EXPECT_EQ(ErrorOf<EncPing>([&] { ping.PingHost(Q(chain.serverAddress())); }),
               "11010: Request timed out");
     EXPECT_GE(t.elapsed(), 900);
     EXPECT_EQ(echoes.responses, 1) << "no response event for a failed echo";
@@ -110,9 +100,9 @@ TEST(TncPing, SourceAddressChosenAmongTwo) {
     ping.setLocalHost("10.77.1.11");
     EXPECT_NO_THROW(ping.PingHost(server));
     ping.setLocalHost("10.77.1.1");
-    EXPECT_EQ(PingError([&] { ping.PingHost(server); }), "11010: Request timed out");
+    EXPECT_EQ(ErrorOf<EncPing>([&] { ping.PingHost(server); }), "11010: Request timed out");
     ping.setLocalHost("");  // the system's choice is the link's first address
-    EXPECT_EQ(PingError([&] { ping.PingHost(server); }), "11010: Request timed out");
+    EXPECT_EQ(ErrorOf<EncPing>([&] { ping.PingHost(server); }), "11010: Request timed out");
 }
 
 // The same component over IPv6: a reply, a router's unreachable, a link-local address with its
@@ -138,7 +128,7 @@ TEST(TncPing, OverIPv6) {
     EXPECT_EQ(ping.ResponseSource(), server);
     EXPECT_EQ(ping.RemoteHost(), server);
 
-    EXPECT_EQ(PingError([&] { ping.PingHost("fd88::1"); }),
+    EXPECT_EQ(ErrorOf<EncPing>([&] { ping.PingHost("fd88::1"); }),
               "11002: Destination net unreachable (reported by fd77:1::2)");
 
     const QString zoned = routerLinkLocal + "%l1a";
@@ -146,7 +136,7 @@ TEST(TncPing, OverIPv6) {
     EXPECT_EQ(ping.ResponseSource(), zoned);
 
     ping.setLocalHost(Q(chain.clientAddress()));
-    EXPECT_EQ(PingError([&] { ping.PingHost(server); }),
+    EXPECT_EQ(ErrorOf<EncPing>([&] { ping.PingHost(server); }),
               "11001: Cannot reach the IPv6 address " + server + " from an IPv4 source address");
     ping.PingHost(Q(chain.serverAddress()));
     EXPECT_EQ(echoes.responses, 3);
@@ -158,18 +148,18 @@ TEST(TncPing, RefusedValuesLeaveThePropertyAlone) {
     EXPECT_EQ(ping.Timeout(), 60);
     for (int size : {31, 5001, 0, -1}) {
         SCOPED_TRACE(size);
-        EXPECT_NE(PingError([&] { ping.setPacketSize(size); }), "");
+        EXPECT_NE(ErrorOf<EncPing>([&] { ping.setPacketSize(size); }), "");
         EXPECT_EQ(ping.PacketSize(), 64);
     }
     for (int seconds : {0, -1, 601}) {
         SCOPED_TRACE(seconds);
-        EXPECT_NE(PingError([&] { ping.setTimeout(seconds); }), "");
+        EXPECT_NE(ErrorOf<EncPing>([&] { ping.setTimeout(seconds); }), "");
         EXPECT_EQ(ping.Timeout(), 60);
     }
     ping.setLocalHost("127.0.0.1");
     for (const char* text : {"10.255.254.253", "abc", "127.0.0", " 127.0.0.1", "127.0.0.1 "}) {
         SCOPED_TRACE(text);
-        EXPECT_EQ(PingError([&] { ping.setLocalHost(text); }),
+        EXPECT_EQ(ErrorOf<EncPing>([&] { ping.setLocalHost(text); }),
                   QStringLiteral("11007: \"%1\" is not an IPv4 address of this machine").arg(text));
         EXPECT_EQ(ping.LocalHost(), "127.0.0.1");
     }
@@ -182,7 +172,7 @@ TEST(TncPing, UnresolvableName) {
     NsEnter in(ns);
     TncPing ping;
     ping.setTimeout(1);
-    const QString message = PingError([&] { ping.PingHost("no-such-host.invalid"); });
+    const QString message = ErrorOf<EncPing>([&] { ping.PingHost("no-such-host.invalid"); });
     EXPECT_TRUE(message.startsWith("11001: Cannot resolve host name \"no-such-host.invalid\""))
         << message.toStdString();
     EXPECT_EQ(ping.RemoteHost(), "no-such-host.invalid");
@@ -230,7 +220,7 @@ TEST(TncPingScripted, OutcomesOfOneEcho) {
         ScriptedPing p(c.answer);
         p.ping.setTimeout(2);
         p.ping.setPacketSize(5000);
-        EXPECT_EQ(PingError([&] { p.ping.PingHost("10.77.2.2"); }), c.error);
+        EXPECT_EQ(ErrorOf<EncPing>([&] { p.ping.PingHost("10.77.2.2"); }), c.error);
         EXPECT_EQ(p.ping.RemoteHost(), "10.77.2.2");
         ASSERT_EQ(p.net.sent.size(), 1u);
         EXPECT_EQ(p.net.sent[0].destination, 0x0a4d0202u);
@@ -252,11 +242,11 @@ TEST(TncPingScripted, SourceAddressAndProberRefusals) {
 
     p.net.openError =
         icmp::ProbeError(13, "Cannot open an ICMP datagram socket: Permission denied");
-    EXPECT_EQ(PingError([&] { p.ping.PingHost("127.0.0.1"); }),
+    EXPECT_EQ(ErrorOf<EncPing>([&] { p.ping.PingHost("127.0.0.1"); }),
               "13: Cannot open an ICMP datagram socket: Permission denied");
     p.net.openError.reset();
     p.net.sendError = icmp::ProbeError(101, "Cannot send the echo request to 10.1.2.3");
-    EXPECT_EQ(PingError([&] { p.ping.PingHost("10.1.2.3"); }),
+    EXPECT_EQ(ErrorOf<EncPing>([&] { p.ping.PingHost("10.1.2.3"); }),
               "101: Cannot send the echo request to 10.1.2.3");
     EXPECT_EQ(p.echoes.responses, 1);
 }

@@ -9,7 +9,9 @@
 #include <ctime>
 
 #include "netcomp/tcp/TncTelnet.h"
+#include "tests/support/ErrorOf.h"
 #include "tests/support/NetNs.h"
+#include "tests/support/ProcessUntil.h"
 #include "tests/support/Root.h"
 #include "tests/support/RouteChain.h"
 
@@ -30,27 +32,8 @@ struct Events {
     }
 };
 
-// Processes events until pred holds or ms pass.
-template <class Pred>
-bool ProcessUntil(Pred pred, int ms) {
-    QDeadlineTimer deadline(ms);
-    while (!pred() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return pred();
-}
-
 void Process(int ms) {
     ProcessUntil([] { return false; }, ms);
-}
-
-template <class F>
-QString TelnetError(F&& f) {
-    try {
-        f();
-    } catch (const EncTelnet& e) {
-        return e.message();
-    }
-    return {};
 }
 
 }  // namespace
@@ -196,11 +179,12 @@ TEST(TncTelnet, RefusedValues) {
     telnet.setRemotePort(10000);
     for (int port : {0, -1, 65536}) {
         SCOPED_TRACE(port);
-        EXPECT_EQ(TelnetError([&] { telnet.setRemotePort(port); }),
+        EXPECT_EQ(ErrorOf<EncTelnet>([&] { telnet.setRemotePort(port); }),
                   QStringLiteral("10049: Port %1 is outside 1..65535").arg(port));
         EXPECT_EQ(telnet.RemotePort(), 10000);
     }
-    EXPECT_EQ(TelnetError([&] { telnet.setConnected(true); }), "11001: No remote host given");
+    EXPECT_EQ(ErrorOf<EncTelnet>([&] { telnet.setConnected(true); }),
+              "11001: No remote host given");
     telnet.setRemoteHost("   ");  // not empty: tried as it is, and reported as an outcome
     EXPECT_EQ(telnet.RemoteHost(), "   ");
     EXPECT_EQ(telnet.Timeout(), 0);

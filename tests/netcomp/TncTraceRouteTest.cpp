@@ -8,6 +8,7 @@
 
 #include "netcomp/icmp/TncTraceRoute.h"
 #include "tests/netcomp/ScriptedProbe.h"
+#include "tests/support/ErrorOf.h"
 #include "tests/support/NetNs.h"
 #include "tests/support/Root.h"
 #include "tests/support/RouteChain.h"
@@ -72,16 +73,6 @@ struct ScriptedTrace {
         return out;
     }
 };
-
-template <class F>
-QString TraceError(F&& f) {
-    try {
-        f();
-    } catch (const EncTraceRoute& e) {
-        return e.message();
-    }
-    return {};
-}
 
 }  // namespace
 
@@ -169,15 +160,15 @@ TEST(TncTraceRoute, BadTargetsAndValues) {
     EXPECT_EQ(trace.HopTimeout(), 10);
     EXPECT_EQ(trace.Timeout(), 60);
     EXPECT_FALSE(trace.ResolveNames());
-    EXPECT_TRUE(TraceError([&] {
+    EXPECT_TRUE(ErrorOf<EncTraceRoute>([&] {
                     trace.TraceTo("no-such-host.invalid");
                 }).startsWith("11001: Cannot resolve host name"));
-    EXPECT_EQ(TraceError([&] { trace.TraceTo("10.1.2.3"); }),
+    EXPECT_EQ(ErrorOf<EncTraceRoute>([&] { trace.TraceTo("10.1.2.3"); }),
               "101: Cannot send the echo request to 10.1.2.3: Network is unreachable");
-    EXPECT_EQ(TraceError([&] { trace.setLocalHost("10.1.2.3"); }),
+    EXPECT_EQ(ErrorOf<EncTraceRoute>([&] { trace.setLocalHost("10.1.2.3"); }),
               "11007: \"10.1.2.3\" is not an IPv4 address of this machine");
     EXPECT_EQ(trace.LocalHost(), "");
-    EXPECT_NE(TraceError([&] { trace.setHopLimit(0); }), "");
+    EXPECT_NE(ErrorOf<EncTraceRoute>([&] { trace.setHopLimit(0); }), "");
     EXPECT_EQ(trace.HopLimit(), 64);
     trace.Reset();  // outside a trace: nothing happens
     Hops hops(trace);
@@ -283,7 +274,7 @@ TEST(TncTraceRouteScripted, TimeoutOfTheWholeTraceRaisesAfterTheHopsSoFar) {
     ScriptedTrace t;
     t.route({kR1, 0, 0, 0});
     t.trace.setTimeout(5);
-    EXPECT_EQ(TraceError([&] { t.trace.TraceTo(kServerText); }),
+    EXPECT_EQ(ErrorOf<EncTraceRoute>([&] { t.trace.TraceTo(kServerText); }),
               "11010: Trace route timed out after 5 seconds");
     EXPECT_EQ(t.hops.addresses(), QStringList({"10.77.1.2"}));
     EXPECT_EQ(t.net.elapsed(), std::chrono::seconds(5));
@@ -328,11 +319,11 @@ TEST(TncTraceRouteScripted, ProberErrorsAndTheSourceAddress) {
     EXPECT_EQ(t.net.opened[0].kind, icmp::SocketKind::Raw);
 
     t.net.openError = icmp::ProbeError(1, "This program may not send ICMP echo requests");
-    EXPECT_EQ(TraceError([&] { t.trace.TraceTo(kServerText); }),
+    EXPECT_EQ(ErrorOf<EncTraceRoute>([&] { t.trace.TraceTo(kServerText); }),
               "1: This program may not send ICMP echo requests");
     t.net.openError.reset();
     t.net.sendError = icmp::ProbeError(101, "Cannot send the echo request to 10.77.4.2");
-    EXPECT_EQ(TraceError([&] { t.trace.TraceTo(kServerText); }),
+    EXPECT_EQ(ErrorOf<EncTraceRoute>([&] { t.trace.TraceTo(kServerText); }),
               "101: Cannot send the echo request to 10.77.4.2");
     EXPECT_EQ(t.hops.seen.size(), 1u) << "only the first, good trace reported a hop";
 }

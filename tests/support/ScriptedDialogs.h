@@ -52,9 +52,10 @@ class ScriptedDialogs : public Dialogs {
     void error(QWidget*, const QString& caption, const QString& text) override {
         shown.push_back({"error", caption, text});
     }
-    QString saveFileName(QWidget*, const QString& caption, const QString&, const QString&,
-                         const QString&) override {
-        shown.push_back({"save", caption, {}});
+    // A save dialog's text is its proposed path, filter and suffix, "|" between them.
+    QString saveFileName(QWidget*, const QString& caption, const QString& path,
+                         const QString& filter, const QString& suffix) override {
+        shown.push_back({"save", caption, path + u'|' + filter + u'|' + suffix});
         if (fileNames.empty()) return {};
         const QString f = fileNames.front();
         fileNames.pop_front();

@@ -15,6 +15,7 @@
 #include "common/Clock.h"
 #include "netcomp/syslog/TncSysLog.h"
 #include "syslog/uSyslog.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "ui/Dialogs.h"
 
 // Readable failure output for texts.
@@ -73,46 +74,6 @@ class FixedClock : public Clock {
     std::uint32_t tickCount() const override { return ticks; }
 };
 
-class FakeDialogs : public Dialogs {
-  public:
-    struct Shown {
-        QString kind, caption, text;
-    };
-    std::deque<Answer> answers;
-    std::deque<QString> fileNames;
-    std::vector<Shown> shown;
-    FakeDialogs() { SetDialogs(this); }
-    ~FakeDialogs() override { SetDialogs(nullptr); }
-
-    QStringList texts(const QString& kind) const {
-        QStringList out;
-        for (const auto& s : shown)
-            if (s.kind == kind) out << s.text;
-        return out;
-    }
-    void information(QWidget*, const QString& c, const QString& t) override {
-        shown.push_back({"information", c, t});
-    }
-    Answer confirm(QWidget*, const QString& c, const QString& t) override {
-        shown.push_back({"confirm", c, t});
-        if (answers.empty()) return Answer::Dismissed;
-        const Answer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    void error(QWidget*, const QString& c, const QString& t) override {
-        shown.push_back({"error", c, t});
-    }
-    QString saveFileName(QWidget*, const QString& c, const QString& dir, const QString& filter,
-                         const QString& suffix) override {
-        shown.push_back({"save", c, dir + u'|' + filter + u'|' + suffix});
-        if (fileNames.empty()) return {};
-        const QString f = fileNames.front();
-        fileNames.pop_front();
-        return f;
-    }
-};
-
 // Makes a directory the process's current one for the guard's lifetime.
 class InDirectory {
   public:
@@ -129,7 +90,7 @@ class ScriptedSyslogWindow : public ::testing::Test {
     QTemporaryDir dir;
     InDirectory in{dir.path()};
     FixedClock clock;
-    FakeDialogs boxes;
+    ScriptedDialogs boxes;
     FakeSysLog component;
     TfSyslog w{nullptr, &component};
 };

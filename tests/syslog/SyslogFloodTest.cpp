@@ -144,7 +144,7 @@ TEST(SyslogFlood, WindowAnswersCountsDropsAndKeepsEveryReceivedLineOnce) {
     VT_REQUIRE_ROOT();
     QTemporaryDir dir;
     InDirectory in(dir.path());
-    FakeDialogs boxes;
+    ScriptedDialogs boxes;
     NetNs ns("syslogf");
     NsEnter enter(ns);
     TfSyslog w;

@@ -27,7 +27,7 @@ class SyslogLoopback : public ::testing::Test {
   protected:
     QTemporaryDir dir;
     InDirectory in{dir.path()};
-    FakeDialogs boxes;
+    ScriptedDialogs boxes;
 
     static bool waitForLines(const TfSyslog& w, int n) {
         QDeadlineTimer deadline(5000);

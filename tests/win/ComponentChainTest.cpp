@@ -23,6 +23,8 @@
 #include "netcomp/icmp/TncTraceRoute.h"
 #include "netcomp/syslog/TncSysLog.h"
 #include "netcomp/tcp/TncTelnet.h"
+#include "tests/support/ErrorOf.h"
+#include "tests/support/ProcessUntil.h"
 
 namespace {
 
@@ -56,26 +58,6 @@ class Chain : public ::testing::Test {
             GTEST_SKIP() << "runs only inside the namespace chain of tests/win/wine-tests.sh";
     }
 };
-
-template <class Pred>
-bool ProcessUntil(Pred pred, int ms) {
-    QDeadlineTimer deadline(ms);
-    while (!pred() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return pred();
-}
-
-template <class E, class F>
-QString ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const E& e) {
-        return e.message();
-    }
-    return {};
-}
 
 }  // namespace
 
